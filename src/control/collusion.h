@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "documents/files.h"
+#include "reports/reports.h"
+#include "stages/compare.h"
+#include "stages/extract.h"
+#include "stages/pre_proc.h"
+
+class TEnvironment;
+class TLog;
+class TParamFile;
+
+// Runs one study: reads the configuration, loads the documents, pre-processes
+// them, extracts their chunks, compares them and saves the vocabularies and
+// reports, then writes the run log.
+class TCollusion {
+ public:
+  TCollusion();
+  ~TCollusion();
+  TCollusion(const TCollusion&) = delete;
+  TCollusion& operator=(const TCollusion&) = delete;
+
+  // Runs the study configured in the file at path. log belongs to the caller
+  // and must outlive the call. Returns true when every step succeeded. Throws
+  // VrxException when the configuration or message file cannot be read.
+  bool run(const std::string& path, TLog& log);
+
+  bool createObjects();
+  bool configureObjects();
+  bool process();
+  bool buildVocabularies();
+  bool compareVocabularies();
+  bool saveStudy();
+
+ private:
+  bool runSteps(const TParamFile& map);
+
+  // The study's environment, published through `environment` while it runs.
+  std::unique_ptr<TEnvironment> environment_;
+  std::unique_ptr<TFiles> files_;
+  std::unique_ptr<TPreProc> preProc_;
+  std::unique_ptr<TExtract> extract_;
+  std::unique_ptr<TCompare> compare_;
+  std::unique_ptr<TReports> reports_;
+};

@@ -1,0 +1,27 @@
+#include "control/environment.h"
+
+TEnvironment* environment = nullptr;
+
+TEnvironment::TEnvironment(const TParamFile& map)
+    : config(std::make_unique<TConfig>(map)),
+      messages(std::make_unique<TParamFile>()),
+      outputNames(std::make_unique<TOutputNames>()) {
+  messages->load(config->interLangFileName);
+}
+
+TEnvironment::~TEnvironment() {
+  config.reset();
+  messages.reset();
+}
+
+void TEnvironment::progress(std::string_view key, std::string_view argument, bool withLap) const {
+  if (config->isToshowLog && log) log->addMessage(text(key, argument), withLap);
+}
+
+void TEnvironment::warning(std::string_view key, std::string_view argument) const {
+  if (config->isToshowWarning && log) log->addWarning(text(key, argument));
+}
+
+void TEnvironment::error(std::string_view key, std::string_view argument) const {
+  if (config->isToshowWarning && log) log->addError(text(key, argument));
+}

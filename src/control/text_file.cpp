@@ -1,0 +1,87 @@
+#include "control/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+std::string joinPath(std::string_view directory, std::string_view name) {
+  std::string path;
+  path.reserve(directory.size() + 1 + name.size());
+  path.append(directory);
+  path.push_back(kPathSeparator);
+  path.append(name);
+  return path;
+}
+
+void convertLineEnds(std::string& text) {
+  const std::size_t first = text.find("\r\n");
+  if (first == std::string::npos) return;
+  std::size_t out = first;
+  const std::size_t n = text.size();
+  for (std::size_t in = first; in < n; ++in) {
+    if (text[in] == '\r' && in + 1 < n && text[in + 1] == '\n') continue;
+    text[out++] = text[in];
+  }
+  text.resize(out);
+}
+
+bool readTextFile(const std::string& path, std::string& text) {
+  if (path.empty()) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  std::string buffer;
+  if (S_ISREG(st.st_mode) && st.st_size > 0) buffer.reserve(static_cast<std::size_t>(st.st_size));
+  char chunk[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got > 0) {
+      buffer.append(chunk, static_cast<std::size_t>(got));
+    } else if (got == 0) {
+      break;
+    } else if (errno != EINTR) {
+      ::close(fd);
+      return false;
+    }
+  }
+  ::close(fd);
+  convertLineEnds(buffer);
+  text = std::move(buffer);
+  return true;
+}
+
+bool pathExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+bool writeWholeFile(const std::string& path, std::string_view data) {
+  if (path.empty()) return false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = true;
+  const char* p = data.data();
+  std::size_t left = data.size();
+  while (left > 0) {
+    const ssize_t put = ::write(fd, p, left);
+    if (put > 0) {
+      p += put;
+      left -= static_cast<std::size_t>(put);
+    } else if (put < 0 && errno == EINTR) {
+      continue;
+    } else {
+      ok = false;
+      break;
+    }
+  }
+  if (::close(fd) != 0) ok = false;
+  if (!ok) ::unlink(path.c_str());
+  return ok;
+}

@@ -1,0 +1,67 @@
+#include "documents/doc.h"
+
+#include "control/environment.h"
+#include "control/text_file.h"
+
+TDoc::TDoc(const std::string& fileName, const std::string& directory)
+    : vocabulary_(std::make_unique<TVocabulary>()) {
+  setFileName(fileName);
+  setDirectory(directory);
+}
+
+void TDoc::setFileName(const std::string& value) {
+  if (!value.empty()) fileName_ = value;
+}
+
+void TDoc::setDirectory(const std::string& value) {
+  if (!value.empty()) directory_ = value;
+}
+
+void TDoc::setText(std::string value) {
+  if (!value.empty()) text_ = std::move(value);
+}
+
+std::string TDoc::fullPath() const { return joinPath(directory_, fileName_); }
+
+std::string_view TDoc::stem() const {
+  const std::string_view name(fileName_);
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string_view::npos ? name : name.substr(0, dot);
+}
+
+bool TDoc::exists() const { return pathExists(fullPath()); }
+
+bool TDoc::loadText() {
+  if (fileName_.empty() || directory_.empty()) return false;
+  const std::string path = fullPath();
+  std::string content;
+  if (!readTextFile(path, content)) {
+    if (environment) environment->warning("warning_file_not_found", path);
+    return false;
+  }
+  text_.clear();
+  if (content.empty()) {
+    if (environment) environment->warning("warning_empty_File", path);
+    return false;
+  }
+  // Read line by line, every line is kept with a "\n" after it, the last one
+  // too: a final line break therefore leaves the text ending in two.
+  content.push_back('\n');
+  text_ = std::move(content);
+  return true;
+}
+
+bool TDoc::saveVocabulary(const std::string& targetDirectory) const {
+  if (targetDirectory.empty()) return false;
+  std::string name(stem());
+  name += ".voc";
+  std::string path;
+  if (environment) {
+    bool renamed = false;
+    path = environment->outputNames->claim(targetDirectory, name, ".voc", renamed);
+    if (renamed) environment->warning("warning_output_renamed", path);
+  } else {
+    path = joinPath(targetDirectory, name);
+  }
+  return vocabulary_->saveToFile(path) >= 0;
+}

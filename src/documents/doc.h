@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "documents/vocabulary.h"
+
+// One input document: where its file lies, its text and its chunk vocabulary.
+class TDoc {
+ public:
+  TDoc(const std::string& fileName, const std::string& directory);
+  TDoc(const TDoc&) = delete;
+  TDoc& operator=(const TDoc&) = delete;
+
+  TVocabulary* vocabulary() const { return vocabulary_.get(); }
+  // The number of distinct chunks; 0 without a vocabulary.
+  std::int32_t chunkCount() const { return vocabulary_ ? vocabulary_->size() : 0; }
+
+  const std::string& fileName() const { return fileName_; }
+  const std::string& directory() const { return directory_; }
+  const std::string& text() const { return text_; }
+  // The setters ignore an empty value.
+  void setFileName(const std::string& value);
+  void setDirectory(const std::string& value);
+  void setText(std::string value);
+
+  // directory + separator + fileName.
+  std::string fullPath() const;
+  // fileName up to its last "."; the whole name when it has none.
+  std::string_view stem() const;
+  // True when something exists at the full path.
+  bool exists() const;
+
+  void addChunk(std::string_view chunk) {
+    if (vocabulary_) vocabulary_->addChunk(chunk);
+  }
+
+  // Reads the file into text. Returns false, with a warning when warnings are
+  // on, for a file that cannot be read (warning_file_not_found) or holds no
+  // byte (warning_empty_File).
+  [[nodiscard]] bool loadText();
+
+  // Writes the vocabulary file into targetDirectory under the stem with
+  // ".voc". Returns false for an empty directory or a failed write.
+  [[nodiscard]] bool saveVocabulary(const std::string& targetDirectory) const;
+
+ private:
+  std::unique_ptr<TVocabulary> vocabulary_;
+  std::string fileName_;
+  std::string directory_;
+  std::string text_;
+};

@@ -1,0 +1,81 @@
+#include "documents/files.h"
+
+#include "control/environment.h"
+
+TDoc* TFiles::get(std::int32_t index) const {
+  if (index < 0 || index >= count()) return nullptr;
+  return docs_[static_cast<std::size_t>(index)].get();
+}
+
+std::int32_t TFiles::add(const std::string& fileName, const std::string& directory) {
+  if (fileName.empty() || directory.empty()) return -1;
+  docs_.push_back(std::make_unique<TDoc>(fileName, directory));
+  return 0;
+}
+
+std::int32_t TFiles::addFromConfig(const TParamFile& map) {
+  if (map.count() <= 0) return -1;
+  std::int32_t added = 0;
+  for (std::int64_t n = 1;; ++n) {
+    const std::string value = map.get("file" + std::to_string(n));
+    if (value.empty()) break;
+    const std::size_t split = value.find_last_of("/\\");
+    if (split != std::string::npos &&
+        add(value.substr(split + 1), value.substr(0, split)) == 0) {
+      ++added;
+    } else if (environment) {
+      // Also a value without any separator: skipping it silently would hide
+      // a mistyped list entry.
+      environment->warning("warning_file_not_added", value);
+    }
+  }
+  return added;
+}
+
+std::int32_t TFiles::loadTexts() {
+  if (!docs_.empty()) {
+    for (std::int32_t i = 0; i < count();) {
+      TDoc* doc = get(i);
+      if (doc->loadText()) {
+        ++i;
+        continue;
+      }
+      const std::string path = doc->fullPath();
+      remove(i);
+      if (environment) environment->progress("log_file_removed_from_process", path, false);
+    }
+    if (!docs_.empty()) {
+      if (environment) environment->progress("log_files_loaded", "", true);
+      return count();
+    }
+  }
+  if (environment) environment->warning("error_files_not_loaded", "");
+  return 0;
+}
+
+bool TFiles::remove(std::int32_t index) {
+  if (index < 0 || index >= count()) return false;
+  docs_.erase(docs_.begin() + index);
+  return true;
+}
+
+bool TFiles::allExist() const {
+  for (const auto& doc : docs_) {
+    if (!doc->exists()) return false;
+  }
+  return true;
+}
+
+std::int32_t TFiles::saveVocabularies() {
+  if (!environment || environment->config->dirVocabularies.empty()) return -1;
+  const std::string& directory = environment->config->dirVocabularies;
+  std::int32_t saved = 0;
+  for (const auto& doc : docs_) {
+    if (doc->saveVocabulary(directory)) {
+      ++saved;
+    } else {
+      environment->warning("warning_vocabulary_not_saved", doc->fullPath());
+    }
+  }
+  return saved;
+}

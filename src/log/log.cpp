@@ -1,0 +1,52 @@
+#include "log/log.h"
+
+#include "control/environment.h"
+#include "control/text_file.h"
+
+std::string TLogEntry::line() const {
+  std::string text = "(";
+  text += std::to_string(kind_);
+  text += ") ";
+  text += stamp_;
+  text += ": ";
+  text += text_;
+  return text;
+}
+
+TLog::TLog() : timer_(std::make_unique<TTimer>()) {}
+
+void TLog::addEntry(std::int32_t kind, const std::string& text, bool withLap) {
+  std::string copy = text;
+  if (withLap) {
+    copy += " [";
+    copy += timer_->lapText("%H:%M:%S");
+    copy += "]";
+    timer_->markLap();
+  }
+  entries_.emplace_back(TTimer::nowText(defaultTimeFormat), kind, std::move(copy));
+}
+
+std::int32_t TLog::save(const std::string& path) const {
+  if (path.empty()) return -1;
+  std::string text;
+  for (const TLogEntry& entry : entries_) {
+    text += entry.line();
+    text += '\n';
+  }
+  if (!writeWholeFile(path, text)) return -1;
+  return static_cast<std::int32_t>(entries_.size());
+}
+
+std::string TLog::fullText() {
+  const std::string total = timer_->totalText("");
+  const std::string argument = " [" + total + "]";
+  const std::string message = environment ? environment->messages->messageText("log_full_time", argument)
+                                          : "log_full_time " + argument;
+  addEntry(kindMessage, message, false);
+  std::string text;
+  for (const TLogEntry& entry : entries_) {
+    text += entry.line();
+    text += '\n';
+  }
+  return text;
+}

@@ -1,0 +1,71 @@
+// The report file, six lines with "\n" between them and none at the end:
+//
+//   file1: a.txt
+//   file2: b.txt
+//   chunksInDoc1: 120
+//   chunksInDoc2: 98
+//   commonChunks: 12
+//   similarity: 0.05660      (printf "%6.4g")
+#include "reports/report.h"
+
+#include <cstdio>
+
+#include "control/config.h"
+#include "control/environment.h"
+#include "control/param_file.h"
+#include "control/text_file.h"
+
+namespace {
+std::int32_t atoiOf(const std::string& text) {
+  std::int32_t value = 0;
+  return parseLeadingInt(text, value) ? value : 0;
+}
+}  // namespace
+
+void TReportGrams::fill(const TParamFile& result) {
+  setFile1Name(result.get("file1Name"));
+  setFile2Name(result.get("file2Name"));
+  chunksInDoc1_ = atoiOf(result.get("chunksInDoc1"));
+  chunksInDoc2_ = atoiOf(result.get("chunksInDoc2"));
+  similarity_ = atoiOf(result.get("similarity")) / 10000.0;
+  commonChunks_ = atoiOf(result.get("commonChunks"));
+}
+
+std::string TReportGrams::fileText() const {
+  char similarity[32];
+  std::snprintf(similarity, sizeof similarity, "%6.4g", similarity_);
+  std::string text;
+  text.reserve(96 + file1Name().size() + file2Name().size());
+  text += "file1: ";
+  text += file1Name();
+  text += "\nfile2: ";
+  text += file2Name();
+  text += "\nchunksInDoc1: ";
+  text += std::to_string(chunksInDoc1_);
+  text += "\nchunksInDoc2: ";
+  text += std::to_string(chunksInDoc2_);
+  text += "\ncommonChunks: ";
+  text += std::to_string(commonChunks_);
+  text += "\nsimilarity: ";
+  text += similarity;
+  return text;
+}
+
+bool TReportGrams::save(const std::string& directory) {
+  if (directory.empty()) return false;
+  const std::string name = file1Name() + "." + file2Name();
+  std::string path;
+  if (environment) {
+    bool renamed = false;
+    path = environment->outputNames->claim(directory, name, "", renamed);
+    if (renamed) environment->warning("warning_output_renamed", path);
+  } else {
+    path = joinPath(directory, name);
+  }
+  return writeWholeFile(path, fileText());
+}
+
+bool TReportGrams::isValid() const {
+  return !file1Name().empty() && !file2Name().empty() && similarity_ >= 0 && chunksInDoc1_ >= 0 &&
+         chunksInDoc2_ >= 0 && commonChunks_ >= 0;
+}

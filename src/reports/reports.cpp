@@ -1,0 +1,72 @@
+#include "reports/reports.h"
+
+#include <string_view>
+
+#include "control/environment.h"
+#include "control/param_file.h"
+
+namespace {
+// A name up to its last "."; the whole name when it has none.
+std::string_view stemOf(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string_view::npos ? name : name.substr(0, dot);
+}
+}  // namespace
+
+bool TReports::add(const TParamFile& result, std::unique_ptr<TVocabulary>& vocabulary) {
+  if (result.count() <= 0) return false;
+  auto report = std::make_unique<TReportGrams>();
+  report->fill(result);
+  report->setCommonVocabulary(std::move(vocabulary));
+  reports_.push_back(std::move(report));
+  return true;
+}
+
+std::int32_t TReports::saveAll() {
+  if (!environment) return -1;
+  const std::string& dirReports = environment->config->dirReports;
+  const std::string& dirVocabularies = environment->config->dirVocabularies;
+  if (dirReports.empty()) return -1;
+  std::int32_t saved = 0;
+  std::string name;
+  for (const auto& report : reports_) {
+    if (!report->save(dirReports)) {
+      environment->warning("warning_report_not_saved", report->file1Name() + report->file2Name());
+      continue;
+    }
+    ++saved;
+    // Without a vocabulary directory the pair vocabulary has nowhere to go.
+    if (dirVocabularies.empty() || !report->commonVocabulary()) continue;
+    name.assign(stemOf(report->file1Name()));
+    name += '-';
+    name += stemOf(report->file2Name());
+    name += ".voc";
+    bool renamed = false;
+    const std::string path = environment->outputNames->claim(dirVocabularies, name, ".voc", renamed);
+    if (renamed) environment->warning("warning_output_renamed", path);
+    (void)report->commonVocabulary()->saveToFile(path);
+  }
+  return saved;
+}
+
+TReport* TReports::get(std::int32_t index) const {
+  if (index < 0 || index >= count()) return nullptr;
+  return reports_[static_cast<std::size_t>(index)].get();
+}
+
+bool TReports::remove(std::int32_t index) {
+  if (index < 0 || index >= count()) return false;
+  reports_.erase(reports_.begin() + index);
+  return true;
+}
+
+bool TReports::allValid() const {
+  for (const auto& report : reports_) {
+    const auto* grams = dynamic_cast<const TReportGrams*>(report.get());
+    if (report->file1Name().empty() || report->file2Name().empty() ||
+        (grams && grams->similarity() < 0)) {
+      return false;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+struct TConfig;
+class TDoc;
+class TFiles;
+class TParamFile;
+class TReports;
+class TVocabulary;
+
+// The comparison stage: compares documents two at a time and hands each
+// pair's result to the report set.
+class TCompare {
+ public:
+  virtual ~TCompare() = default;
+  virtual void configure(const TConfig& config) = 0;
+  // Returns the number of reports added.
+  virtual std::int32_t run(TFiles& files, TReports& reports) = 0;
+  // The similarity of two documents sharing common distinct chunks.
+  virtual long double computeSimilarity(const TDoc& first, const TDoc& second,
+                                        std::int32_t common) const = 0;
+};
+
+// Comparison by shared chunks. collusionMode 2 pairs the first document with
+// each other one, 3 pairs every two documents; the earlier listed document
+// always comes first. The similarity is the Jaccard index of the two chunk
+// sets, reported in ten-thousandths.
+class TCompareGrams : public TCompare {
+ public:
+  TCompareGrams() = default;
+
+  void configure(const TConfig& /*config*/) override {}
+  std::int32_t run(TFiles& files, TReports& reports) override;
+  // common / (chunks of first + chunks of second - common) in extended
+  // precision; 0 when common is 0 or below.
+  long double computeSimilarity(const TDoc& first, const TDoc& second,
+                                std::int32_t common) const override;
+
+  // The result record of one pair: file1Name, file2Name, chunksInDoc1,
+  // chunksInDoc2, commonChunks, similarity. Fills pairVocabulary with the
+  // shared chunks.
+  std::unique_ptr<TParamFile> compareDocuments(const TDoc& first, const TDoc& second,
+                                               TVocabulary& pairVocabulary) const;
+  // The number of distinct chunks in both documents; each goes into
+  // pairVocabulary once (after clearing it).
+  std::int32_t countCommonChunks(const TDoc& first, const TDoc& second,
+                                 TVocabulary& pairVocabulary) const;
+};
+
+// The similarity in ten-thousandths: the quotient rounded to a double, scaled
+// by 10000 in extended precision and truncated.
+std::int32_t similarityInTenThousandths(long double similarity);

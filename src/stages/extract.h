@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+struct TConfig;
+class TDoc;
+class TFiles;
+
+// The chunk extraction stage: fills every document's vocabulary from its text.
+class TExtract {
+ public:
+  virtual ~TExtract() = default;
+  virtual void configure(const TConfig& config) = 0;
+  // Returns the number of documents left, or -1 when a document's file no
+  // longer exists.
+  virtual std::int32_t run(TFiles& files) = 0;
+};
+
+// Extraction of word n-grams: a word is a run of bytes that are not "C" locale
+// white space; a chunk is gramsSize consecutive words joined by one blank. A
+// text of fewer words than gramsSize gives one chunk of all of them.
+class TExtractGrams : public TExtract {
+ public:
+  TExtractGrams() = default;
+
+  void configure(const TConfig& config) override;
+  std::int32_t run(TFiles& files) override;
+
+  // Adds the chunks of doc's text to its vocabulary. Returns its chunk count,
+  // or -1 for no document or an empty text.
+  std::int32_t extractDocument(TDoc* doc) const;
+
+  void setGramsSize(std::int32_t size) { gramsSize_ = size; }
+
+ private:
+  std::int32_t gramsSize_ = 3;
+};

@@ -1,0 +1,3 @@
+#include "control/param_file.h"
+
+#include <gtest/gtest.h>
