@@ -1,0 +1,179 @@
+// End-to-end studies: every folder under tests/e2e that holds an `args` file
+// is one case. Its files are copied to a fresh directory, the built program
+// runs there with the arguments listed in `args` (one per line), and then
+//   - the exit status must equal `expected.status`,
+//   - standard output must equal `expected.stdout`, when that file exists,
+//   - the files the run created or changed must be exactly those under
+//     `expected/`, byte for byte; log files (log.log) are compared after
+//     masking their time stamps and lap times.
+// COLLUSION_E2E_UPDATE=1 rewrites the expected files from the actual run.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kCasesDir = COLLUSION_E2E_DIR;
+
+std::string readBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string maskLog(const std::string& text) {
+  static const std::regex stamp(R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2})");
+  static const std::regex lap(R"( \[\d{2,}:\d{2}:\d{2}\.\d{2}\])");
+  return std::regex_replace(std::regex_replace(text, stamp, "YYYY-MM-DD hh:mm:ss"), lap,
+                            " [hh:mm:ss.cc]");
+}
+
+bool isMetaFile(const std::string& name) {
+  return name == "args" || name == "expected" || name == "expected.status" ||
+         name == "expected.stdout" || name == "README";
+}
+
+// Every regular file below root, by path relative to root, with its bytes.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(root)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file() && !entry.is_symlink()) {
+      files[fs::relative(entry.path(), root).generic_string()] = readBytes(entry.path());
+    }
+  }
+  return files;
+}
+
+std::vector<std::string> caseNames() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(kCasesDir)) {
+    if (entry.is_directory() && fs::exists(entry.path() / "args")) {
+      names.push_back(entry.path().filename().string());
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+};
+
+RunResult runProgram(const fs::path& workDir, const std::vector<std::string>& args,
+                     const fs::path& outFile) {
+  std::vector<char*> argv;
+  std::string binary = COLLUSION_BINARY;
+  argv.push_back(binary.data());
+  std::vector<std::string> copies = args;
+  for (std::string& a : copies) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(workDir.c_str()) != 0) _exit(127);
+    FILE* out = std::freopen(outFile.c_str(), "w", stdout);
+    if (!out) _exit(127);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int raw = 0;
+  waitpid(pid, &raw, 0);
+  RunResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  result.out = readBytes(outFile);
+  return result;
+}
+
+class EndToEnd : public testing::TestWithParam<std::string> {};
+
+TEST_P(EndToEnd, OutputsMatchExpectedFiles) {
+  const fs::path caseDir = kCasesDir / GetParam();
+  const fs::path scratch = fs::temp_directory_path() /
+                           ("collusion-e2e-" + GetParam() + "-" + std::to_string(getpid()));
+  fs::remove_all(scratch);
+  const fs::path work = scratch / "work";
+  fs::create_directories(work);
+  for (const auto& entry : fs::directory_iterator(caseDir)) {
+    const std::string name = entry.path().filename().string();
+    if (!isMetaFile(name)) {
+      fs::copy(entry.path(), work / name, fs::copy_options::recursive);
+    }
+  }
+
+  std::vector<std::string> args;
+  {
+    std::istringstream lines(readBytes(caseDir / "args"));
+    for (std::string line; std::getline(lines, line);) args.push_back(line);
+  }
+  const auto before = snapshot(work);
+  const RunResult run = runProgram(work, args, scratch / "stdout");
+  std::map<std::string, std::string> produced;
+  for (auto& [path, bytes] : snapshot(work)) {
+    const auto it = before.find(path);
+    if (it == before.end() || it->second != bytes) produced[path] = bytes;
+  }
+  for (auto& [path, bytes] : produced) {
+    if (fs::path(path).filename() == "log.log") bytes = maskLog(bytes);
+  }
+
+  if (const char* update = std::getenv("COLLUSION_E2E_UPDATE"); update && *update == '1') {
+    fs::remove_all(caseDir / "expected");
+    for (const auto& [path, bytes] : produced) writeBytes(caseDir / "expected" / path, bytes);
+    writeBytes(caseDir / "expected.status", std::to_string(run.status) + "\n");
+    writeBytes(caseDir / "expected.stdout", run.out);
+    fs::remove_all(scratch);
+    GTEST_SKIP() << "expected files rewritten";
+  }
+
+  EXPECT_EQ(std::stoi(readBytes(caseDir / "expected.status")), run.status);
+  if (fs::exists(caseDir / "expected.stdout")) {
+    EXPECT_EQ(readBytes(caseDir / "expected.stdout"), run.out);
+  }
+  const auto expected = snapshot(caseDir / "expected");
+  for (const auto& [path, bytes] : expected) {
+    const auto it = produced.find(path);
+    if (it == produced.end()) {
+      ADD_FAILURE() << "missing output " << path;
+    } else {
+      EXPECT_EQ(bytes, it->second) << "in " << path;
+    }
+  }
+  for (const auto& [path, bytes] : produced) {
+    if (!expected.count(path)) ADD_FAILURE() << "unexpected output " << path;
+  }
+  if (HasFailure()) {
+    std::cerr << "scratch directory kept: " << scratch << '\n';
+  } else {
+    fs::remove_all(scratch);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, testing::ValuesIn(caseNames()),
+                         [](const testing::TestParamInfo<std::string>& param) {
+                           std::string name = param.param;
+                           for (char& c : name) {
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           }
+                           return name;
+                         });
+
+}  // namespace
