@@ -3,8 +3,10 @@
 #include "control/environment.h"
 #include "control/text_file.h"
 
-TDoc::TDoc(const std::string& fileName, const std::string& directory)
-    : vocabulary_(std::make_unique<TVocabulary>()) {
+TDoc::TDoc(const std::string& fileName, const std::string& directory,
+           TChunkDictionary* dictionary)
+    : vocabulary_(dictionary ? std::make_unique<TVocabulary>(*dictionary)
+                             : std::make_unique<TVocabulary>()) {
   setFileName(fileName);
   setDirectory(directory);
 }

@@ -10,7 +10,10 @@
 // One input document: where its file lies, its text and its chunk vocabulary.
 class TDoc {
  public:
-  TDoc(const std::string& fileName, const std::string& directory);
+  // dictionary, when given, is the study's chunk dictionary and must outlive
+  // the document; without one the vocabulary keeps its own.
+  TDoc(const std::string& fileName, const std::string& directory,
+       TChunkDictionary* dictionary = nullptr);
   TDoc(const TDoc&) = delete;
   TDoc& operator=(const TDoc&) = delete;
 

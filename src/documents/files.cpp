@@ -9,7 +9,7 @@ TDoc* TFiles::get(std::int32_t index) const {
 
 std::int32_t TFiles::add(const std::string& fileName, const std::string& directory) {
   if (fileName.empty() || directory.empty()) return -1;
-  docs_.push_back(std::make_unique<TDoc>(fileName, directory));
+  docs_.push_back(std::make_unique<TDoc>(fileName, directory, dictionary_.get()));
   return 0;
 }
 

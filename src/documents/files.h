@@ -37,6 +37,10 @@ class TFiles {
   std::int32_t saveVocabularies();
   void configure(const TEnvironment& /*env*/) {}
 
+  // The chunk dictionary every document's vocabulary uses.
+  TChunkDictionary& dictionary() const { return *dictionary_; }
+
  private:
+  std::unique_ptr<TChunkDictionary> dictionary_ = std::make_unique<TChunkDictionary>();
   std::vector<std::unique_ptr<TDoc>> docs_;
 };

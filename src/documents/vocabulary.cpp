@@ -12,27 +12,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <vector>
 
 #include "control/text_file.h"
 
-void TVocabulary::addChunk(std::string_view chunk) {
-  if (chunk.empty()) return;
-  const auto it = counts_.find(chunk);
-  if (it != counts_.end()) {
-    ++it->second;
-  } else {
-    counts_.emplace(std::string(chunk), 1);
-  }
-}
-
-std::int32_t TVocabulary::countOf(std::string_view chunk) const {
-  if (chunk.empty()) return -1;
-  const auto it = counts_.find(chunk);
-  return it == counts_.end() ? 0 : it->second;
-}
-
 namespace {
+
+inline std::size_t slotOf(std::uint32_t id, std::size_t mask) {
+  return static_cast<std::size_t>((id * 0x9E3779B97F4A7C15ULL) >> 32) & mask;
+}
 
 std::size_t decimalDigits(std::size_t n) {
   std::size_t digits = 0;
@@ -40,61 +27,170 @@ std::size_t decimalDigits(std::size_t n) {
   return digits;
 }
 
-// One entry's padded count followed by "\n", the key that orders the file
-// before the chunk text does.
-struct Entry {
-  char count[16];
-  std::uint8_t countLength;
-  std::string_view chunk;
-};
-
-int compareBytes(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  const int c = n ? std::memcmp(a.data(), b.data(), n) : 0;  // memcmp compares unsigned bytes
-  if (c != 0) return c;
-  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+// Big-endian load of up to 8 bytes, zero-filled: integer order of two such
+// keys is the byte order of their texts' first eight bytes.
+inline std::uint64_t prefixKey(const char* p, std::size_t n) {
+  unsigned char bytes[8] = {};
+  std::memcpy(bytes, p, n < 8 ? n : 8);
+  std::uint64_t key = 0;
+  for (unsigned char b : bytes) key = (key << 8) | b;
+  return key;
 }
+
+// What orders one entry of the file: the padded count with its "\n" (at most
+// 11 bytes, as two zero-filled big-endian keys), then the chunk text.
+struct SortEntry {
+  std::uint64_t countHigh;
+  std::uint64_t countLow;
+  std::uint64_t chunkPrefix;
+  std::uint32_t entry;
+};
 
 }  // namespace
 
-std::string TVocabulary::fileText() const {
-  const std::size_t width = decimalDigits(counts_.size());
-  std::vector<Entry> entries;
-  entries.reserve(counts_.size());
+TVocabulary::TVocabulary()
+    : ownDictionary_(std::make_unique<TChunkDictionary>()), dictionary_(ownDictionary_.get()) {}
+
+TVocabulary::TVocabulary(TChunkDictionary& dictionary) : dictionary_(&dictionary) {}
+
+TVocabulary::~TVocabulary() = default;
+
+void TVocabulary::rehash(std::size_t capacity) {
+  slots_.assign(capacity, 0);
+  const std::size_t mask = capacity - 1;
+  for (std::size_t i = 0; i < ids_.size(); ++i) {
+    std::size_t at = slotOf(ids_[i], mask);
+    while (slots_[at] != 0) at = (at + 1) & mask;
+    slots_[at] = static_cast<std::uint32_t>(i + 1);
+  }
+}
+
+void TVocabulary::expand() {
+  counts_.assign(ids_.size(), 1);
+  compact_ = false;
+  std::size_t capacity = 16;
+  while (capacity < ids_.size() * 2) capacity *= 2;
+  rehash(capacity);
+}
+
+std::int64_t TVocabulary::indexOf(std::uint32_t id) const {
+  if (compact_) {
+    const auto it = std::find(ids_.begin(), ids_.end(), id);
+    return it == ids_.end() ? -1 : it - ids_.begin();
+  }
+  if (slots_.empty()) return -1;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = slotOf(id, mask);; at = (at + 1) & mask) {
+    const std::uint32_t slot = slots_[at];
+    if (slot == 0) return -1;
+    if (ids_[slot - 1] == id) return slot - 1;
+  }
+}
+
+void TVocabulary::addChunkId(std::uint32_t id) {
+  if (compact_) expand();
+  if (slots_.empty()) rehash(16);
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = slotOf(id, mask);
+  for (;; at = (at + 1) & mask) {
+    const std::uint32_t slot = slots_[at];
+    if (slot == 0) break;
+    if (ids_[slot - 1] == id) {
+      ++counts_[slot - 1];
+      return;
+    }
+  }
+  ids_.push_back(id);
+  counts_.push_back(1);
+  slots_[at] = static_cast<std::uint32_t>(ids_.size());
+  if (ids_.size() * 2 > slots_.size()) rehash(slots_.size() * 2);
+}
+
+void TVocabulary::addChunk(std::string_view chunk) {
+  if (chunk.empty()) return;
+  addChunkId(dictionary_->intern(chunk));
+}
+
+std::int32_t TVocabulary::countOfId(std::uint32_t id) const {
+  const std::int64_t i = indexOf(id);
+  return i < 0 ? 0 : countAt(static_cast<std::size_t>(i));
+}
+
+std::int32_t TVocabulary::countOf(std::string_view chunk) const {
+  if (chunk.empty()) return -1;
+  const std::uint32_t id = dictionary_->find(chunk);
+  return id == TChunkDictionary::kNone ? 0 : countOfId(id);
+}
+
+void TVocabulary::clear() {
+  ids_.clear();
+  counts_.clear();
+  slots_.clear();
+  compact_ = false;
+}
+
+void TVocabulary::assignShared(std::vector<std::uint32_t> ids) {
+  ids_ = std::move(ids);
+  counts_.clear();
+  slots_.clear();
+  compact_ = true;
+}
+
+void TVocabulary::appendFileText(std::string& out) const {
+  const std::size_t n = ids_.size();
+  if (n == 0) return;
+  const std::size_t width = decimalDigits(n);
+
+  std::vector<SortEntry> entries(n);
   std::size_t bytes = 0;
-  for (const auto& [chunk, count] : counts_) {
-    Entry e{};
+  for (std::size_t i = 0; i < n; ++i) {
+    char key[16] = {};
     char digits[12];
-    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, count);
-    (void)ec;
-    const auto length = static_cast<std::size_t>(end - digits);
+    const auto count = countAt(i);
+    const auto length = static_cast<std::size_t>(
+        std::to_chars(digits, digits + sizeof digits, count).ptr - digits);
     const std::size_t pad = length < width ? width - length : 0;
-    std::memset(e.count, '0', pad);
-    std::memcpy(e.count + pad, digits, length);
-    e.count[pad + length] = '\n';
-    e.countLength = static_cast<std::uint8_t>(pad + length + 1);
-    e.chunk = chunk;
-    entries.push_back(e);
-    bytes += e.countLength + chunk.size() + 1;
+    std::memset(key, '0', pad);
+    std::memcpy(key + pad, digits, length);
+    key[pad + length] = '\n';
+    const std::string_view chunk = dictionary_->text(ids_[i]);
+    entries[i] = {prefixKey(key, 8), prefixKey(key + 8, 8), prefixKey(chunk.data(), chunk.size()),
+                  static_cast<std::uint32_t>(i)};
+    bytes += pad + length + 2 + chunk.size();
   }
-  // Descending order of padded count + "\n" + chunk.
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    const int c = compareBytes({a.count, a.countLength}, {b.count, b.countLength});
-    if (c != 0) return c > 0;
-    return compareBytes(a.chunk, b.chunk) > 0;
+  // Descending: the larger key first; chunks that agree in their first eight
+  // bytes are told apart by their whole text.
+  std::sort(entries.begin(), entries.end(), [this](const SortEntry& a, const SortEntry& b) {
+    if (a.countHigh != b.countHigh) return a.countHigh > b.countHigh;
+    if (a.countLow != b.countLow) return a.countLow > b.countLow;
+    if (a.chunkPrefix != b.chunkPrefix) return a.chunkPrefix > b.chunkPrefix;
+    const std::string_view x = dictionary_->text(ids_[a.entry]);
+    const std::string_view y = dictionary_->text(ids_[b.entry]);
+    return x.compare(y) > 0;  // char_traits<char> compares as unsigned char
   });
-  std::string text;
-  text.reserve(bytes);
-  for (const Entry& e : entries) {
-    if (!text.empty()) text += '\n';
-    text.append(e.count, e.countLength);
-    text.append(e.chunk);
+
+  out.reserve(out.size() + bytes);
+  bool first = true;
+  for (const SortEntry& e : entries) {
+    if (!first) out += '\n';
+    first = false;
+    char digits[12];
+    const auto count = countAt(e.entry);
+    const auto length = static_cast<std::size_t>(
+        std::to_chars(digits, digits + sizeof digits, count).ptr - digits);
+    if (length < width) out.append(width - length, '0');
+    out.append(digits, length);
+    out += '\n';
+    out.append(dictionary_->text(ids_[e.entry]));
   }
-  return text;
 }
 
 std::int32_t TVocabulary::saveToFile(const std::string& path) const {
   if (path.empty()) return -1;
-  if (!writeWholeFile(path, fileText())) return -1;
+  // One buffer serves every file a study writes.
+  static thread_local std::string buffer;
+  buffer.clear();
+  appendFileText(buffer);
+  if (!writeWholeFile(path, buffer)) return -1;
   return size();
 }

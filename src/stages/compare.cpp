@@ -1,6 +1,8 @@
 #include "stages/compare.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "control/environment.h"
 #include "control/param_file.h"
@@ -30,21 +32,31 @@ std::int32_t TCompareGrams::countCommonChunks(const TDoc& first, const TDoc& sec
   const TDoc& looked = walkFirst ? second : first;
   if (!walked.vocabulary()) return 0;
   pairVocabulary.clear();
-  std::int32_t count = 0;
   const TVocabulary* other = looked.vocabulary();
-  walked.vocabulary()->forEachEntry([&](std::string_view chunk, std::int32_t) {
-    if (other && other->countOf(chunk) >= 1) {
-      ++count;
-      pairVocabulary.addChunk(chunk);
-    }
-  });
+  if (!other) return 0;
+  std::int32_t count = 0;
+  if (&walked.vocabulary()->dictionary() == &other->dictionary() &&
+      &other->dictionary() == &pairVocabulary.dictionary()) {
+    walked.vocabulary()->forEachId([&](std::uint32_t id, std::int32_t) {
+      if (other->countOfId(id) >= 1) {
+        ++count;
+        pairVocabulary.addChunkId(id);
+      }
+    });
+  } else {
+    walked.vocabulary()->forEachEntry([&](std::string_view chunk, std::int32_t) {
+      if (other->countOf(chunk) >= 1) {
+        ++count;
+        pairVocabulary.addChunk(chunk);
+      }
+    });
+  }
   return count;
 }
 
-std::unique_ptr<TParamFile> TCompareGrams::compareDocuments(const TDoc& first, const TDoc& second,
-                                                            TVocabulary& pairVocabulary) const {
+std::unique_ptr<TParamFile> TCompareGrams::resultOf(const TDoc& first, const TDoc& second,
+                                                    std::int32_t common) const {
   auto result = std::make_unique<TParamFile>();
-  const std::int32_t common = countCommonChunks(first, second, pairVocabulary);
   const std::int32_t similarity =
       similarityInTenThousandths(computeSimilarity(first, second, common));
   result->set("file1Name", first.fileName());
@@ -56,22 +68,99 @@ std::unique_ptr<TParamFile> TCompareGrams::compareDocuments(const TDoc& first, c
   return result;
 }
 
+std::unique_ptr<TParamFile> TCompareGrams::compareDocuments(const TDoc& first, const TDoc& second,
+                                                            TVocabulary& pairVocabulary) const {
+  const std::int32_t common = countCommonChunks(first, second, pairVocabulary);
+  return resultOf(first, second, common);
+}
+
+void TCompareGrams::offer(const TDoc& first, const TDoc& second, TParamFile& result,
+                          std::unique_ptr<TVocabulary>& pairVocabulary, TReports& reports,
+                          std::int32_t& added) const {
+  if (reports.add(result, pairVocabulary)) {
+    ++added;
+  } else if (environment) {
+    environment->error("warning_report_not_added", first.fileName() + second.fileName());
+  }
+}
+
+namespace {
+
+// Documents that share a chunk dictionary can be compared through an index
+// from chunk id to the documents holding it.
+bool shareOneDictionary(const TFiles& files) {
+  const TChunkDictionary* dictionary = nullptr;
+  for (std::int32_t i = 0; i < files.count(); ++i) {
+    const TVocabulary* vocabulary = files.get(i)->vocabulary();
+    if (!vocabulary) return false;
+    if (!dictionary) dictionary = &vocabulary->dictionary();
+    if (&vocabulary->dictionary() != dictionary) return false;
+  }
+  return dictionary != nullptr;
+}
+
+}  // namespace
+
 std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
   const std::int32_t size = files.count();
   const std::int32_t mode = environment ? environment->config->collusionMode : 3;
   const std::int32_t firsts = mode == 2 ? 1 : (mode == 3 ? size - 1 : 0);
   std::int32_t added = 0;
-  for (std::int32_t i = 0; i < firsts; ++i) {
-    for (std::int32_t j = i + 1; j < size; ++j) {
-      const TDoc& first = *files.get(i);
-      const TDoc& second = *files.get(j);
-      auto pairVocabulary = std::make_unique<TVocabulary>();
-      const std::unique_ptr<TParamFile> result = compareDocuments(first, second, *pairVocabulary);
-      if (reports.add(*result, pairVocabulary)) {
-        ++added;
-      } else if (environment) {
-        environment->error("warning_report_not_added", first.fileName() + second.fileName());
+  if (firsts <= 0 || size < 2) return 0;
+
+  if (!shareOneDictionary(files)) {
+    for (std::int32_t i = 0; i < firsts; ++i) {
+      for (std::int32_t j = i + 1; j < size; ++j) {
+        const TDoc& first = *files.get(i);
+        const TDoc& second = *files.get(j);
+        auto pairVocabulary = std::make_unique<TVocabulary>();
+        const auto result = compareDocuments(first, second, *pairVocabulary);
+        offer(first, second, *result, pairVocabulary, reports, added);
       }
+    }
+    return added;
+  }
+
+  // The documents holding each chunk, in list order: postings[start[id] ..
+  // start[id + 1]). A pair's shared chunks are then found by walking the
+  // first document's chunks once for all its partners, so the cost follows
+  // the number of shared chunk occurrences, not pairs times chunks.
+  TChunkDictionary& dictionary = files.get(0)->vocabulary()->dictionary();
+  const std::size_t ids = dictionary.size();
+  std::vector<std::uint32_t> start(ids + 1, 0);
+  for (std::int32_t d = 0; d < size; ++d) {
+    files.get(d)->vocabulary()->forEachId([&](std::uint32_t id, std::int32_t) { ++start[id + 1]; });
+  }
+  for (std::size_t id = 0; id < ids; ++id) start[id + 1] += start[id];
+  std::vector<std::uint32_t> postings(start[ids]);
+  {
+    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
+    for (std::int32_t d = 0; d < size; ++d) {
+      files.get(d)->vocabulary()->forEachId([&](std::uint32_t id, std::int32_t) {
+        postings[fill[id]++] = static_cast<std::uint32_t>(d);
+      });
+    }
+  }
+
+  std::vector<std::vector<std::uint32_t>> shared(static_cast<std::size_t>(size));
+  for (std::int32_t i = 0; i < firsts; ++i) {
+    const TDoc& first = *files.get(i);
+    first.vocabulary()->forEachId([&](std::uint32_t id, std::int32_t) {
+      const std::uint32_t* begin = postings.data() + start[id];
+      const std::uint32_t* end = postings.data() + start[id + 1];
+      // Documents listed after the first one; the first is among them.
+      const std::uint32_t* later = std::upper_bound(begin, end, static_cast<std::uint32_t>(i));
+      for (const std::uint32_t* p = later; p != end; ++p) shared[*p].push_back(id);
+    });
+    for (std::int32_t j = i + 1; j < size; ++j) {
+      const TDoc& second = *files.get(j);
+      auto& ids_j = shared[static_cast<std::size_t>(j)];
+      const auto common = static_cast<std::int32_t>(ids_j.size());
+      auto pairVocabulary = std::make_unique<TVocabulary>(dictionary);
+      pairVocabulary->assignShared(std::move(ids_j));
+      ids_j = {};
+      const auto result = resultOf(first, second, common);
+      offer(first, second, *result, pairVocabulary, reports, added);
     }
   }
   return added;

@@ -47,6 +47,16 @@ class TCompareGrams : public TCompare {
   // pairVocabulary once (after clearing it).
   std::int32_t countCommonChunks(const TDoc& first, const TDoc& second,
                                  TVocabulary& pairVocabulary) const;
+
+ private:
+  // The result record of a pair with common shared chunks.
+  std::unique_ptr<TParamFile> resultOf(const TDoc& first, const TDoc& second,
+                                       std::int32_t common) const;
+  // Hands a pair's result to the report set, counting it in added or logging
+  // the refusal.
+  void offer(const TDoc& first, const TDoc& second, TParamFile& result,
+             std::unique_ptr<TVocabulary>& pairVocabulary, TReports& reports,
+             std::int32_t& added) const;
 };
 
 // The similarity in ten-thousandths: the quotient rounded to a double, scaled

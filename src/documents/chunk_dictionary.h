@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+// Every distinct chunk text of a study, stored once and numbered from 0 in the
+// order first seen. Vocabularies hold these numbers (ids) instead of strings,
+// so that counting and comparing chunks works on integers.
+class TChunkDictionary {
+ public:
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+
+  TChunkDictionary();
+  TChunkDictionary(const TChunkDictionary&) = delete;
+  TChunkDictionary& operator=(const TChunkDictionary&) = delete;
+
+  // The id of text, adding it when new.
+  std::uint32_t intern(std::string_view text);
+  // The id of text, or kNone when it was never added.
+  std::uint32_t find(std::string_view text) const;
+  // The text of id; valid while the dictionary lives.
+  std::string_view text(std::uint32_t id) const {
+    const char* start = starts_[id];
+    std::uint32_t length;
+    std::memcpy(&length, start - sizeof length, sizeof length);
+    return {start, length};
+  }
+  std::uint32_t size() const { return static_cast<std::uint32_t>(starts_.size()); }
+
+  static std::uint64_t hash(std::string_view text);
+
+ private:
+  const char* store(std::string_view text);
+  void grow();
+
+  // Texts live in large blocks, each preceded by its 32-bit length.
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* free_ = nullptr;
+  std::size_t freeBytes_ = 0;
+  std::vector<const char*> starts_;
+  std::vector<std::uint32_t> hashes_;
+  // Open addressing: id + 1 per slot, 0 for an empty slot; a power of two.
+  std::vector<std::uint32_t> slots_;
+  std::size_t mask_ = 0;
+};
