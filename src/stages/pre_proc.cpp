@@ -1,6 +1,8 @@
 #include "stages/pre_proc.h"
 
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "control/config.h"
 #include "control/environment.h"
@@ -115,30 +117,157 @@ bool TPreProcDoc::lowerText(std::string& text) {
   return true;
 }
 
+namespace {
+
+// One pass of the stop word (or phrase) word over text: every occurrence of
+// blank + word + blank becomes one blank, and the search goes on after that
+// blank, so a following occurrence can't share it.
+void stripPhrase(std::string& text, const std::string& word, std::string& out) {
+  std::string pattern;
+  pattern.reserve(word.size() + 2);
+  pattern += ' ';
+  pattern += word;
+  pattern += ' ';
+  const std::string_view in(text);
+  std::size_t k = in.find(pattern);
+  if (k == std::string_view::npos) return;
+  out.clear();
+  out.reserve(in.size());
+  std::size_t i = 0;
+  while (k != std::string_view::npos) {
+    out.append(in, i, k - i);
+    out += ' ';
+    i = k + pattern.size();
+    k = in.find(pattern, i);
+  }
+  out.append(in, i);
+  text.swap(out);
+}
+
+// The passes of several stop words without blanks, one after another, over
+// the text seen as its blank-separated tokens. An occurrence of
+// blank + word + blank is exactly a token equal to word that is neither the
+// first nor the last; a pass deletes such tokens from left to right, except
+// the token right after one it has just deleted (whose blank was used up).
+// Deleting a token with one blank is what replacing the occurrence by one
+// blank does, so the text rebuilt from the tokens left is the text the
+// passes give, found with one hash lookup per token instead of a search of
+// the whole text per word.
+class TokenPasses {
+ public:
+  explicit TokenPasses(const std::string& text) : text_(text) {
+    starts_.push_back(0);
+    for (std::size_t i = text.find(' '); i != std::string::npos; i = text.find(' ', i + 1)) {
+      starts_.push_back(i + 1);
+    }
+    next_.resize(starts_.size());
+    for (std::size_t i = 0; i < next_.size(); ++i) next_[i] = i;
+  }
+
+  std::size_t tokens() const { return starts_.size(); }
+
+  std::string_view token(std::size_t i) const {
+    const std::size_t end = i + 1 < starts_.size() ? starts_[i + 1] - 1 : text_.size();
+    return std::string_view(text_).substr(starts_[i], end - starts_[i]);
+  }
+
+  // One pass over the tokens at positions (increasing) that equal one word;
+  // positions keeps the ones the pass leaves.
+  void pass(std::vector<std::size_t>& positions) {
+    const std::size_t last = starts_.size() - 1;
+    std::size_t blocked = SIZE_MAX;
+    std::size_t kept = 0;
+    for (std::size_t p : positions) {
+      if (p == 0 || p == last || p == blocked) {
+        positions[kept++] = p;
+        continue;
+      }
+      next_[p] = p + 1;  // deleted: its successor now stands for it
+      blocked = alive(p + 1);
+      changed_ = true;
+    }
+    positions.resize(kept);
+  }
+
+  bool changed() const { return changed_; }
+
+  // The text of the tokens left, joined by single blanks.
+  std::string rebuild() const {
+    std::string out;
+    out.reserve(text_.size());
+    bool first = true;
+    for (std::size_t i = 0; i < starts_.size(); ++i) {
+      if (next_[i] != i) continue;
+      if (!first) out += ' ';
+      first = false;
+      out.append(token(i));
+    }
+    return out;
+  }
+
+ private:
+  // The first token at or after i that is not deleted (the last never is).
+  std::size_t alive(std::size_t i) {
+    std::size_t root = i;
+    while (next_[root] != root) root = next_[root];
+    while (next_[i] != root) {
+      const std::size_t up = next_[i];
+      next_[i] = root;
+      i = up;
+    }
+    return root;
+  }
+
+  const std::string& text_;
+  std::vector<std::size_t> starts_;
+  // next_[i] == i for a token still there; otherwise a later token to look at.
+  std::vector<std::size_t> next_;
+  bool changed_ = false;
+};
+
+struct ViewHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>{}(text);
+  }
+};
+
+// The passes of words[begin, end), none of which holds a blank.
+void stripWords(std::string& text, const std::vector<std::string>& words, std::size_t begin,
+                std::size_t end) {
+  std::unordered_map<std::string_view, std::vector<std::size_t>, ViewHash, std::equal_to<>>
+      positions;
+  for (std::size_t w = begin; w < end; ++w) positions.try_emplace(words[w]);
+  TokenPasses passes(text);
+  for (std::size_t i = 0; i < passes.tokens(); ++i) {
+    const auto it = positions.find(passes.token(i));
+    if (it != positions.end()) it->second.push_back(i);
+  }
+  for (std::size_t w = begin; w < end; ++w) {
+    auto& list = positions.find(std::string_view(words[w]))->second;
+    if (!list.empty()) passes.pass(list);
+  }
+  if (passes.changed()) text = passes.rebuild();
+}
+
+}  // namespace
+
 bool TPreProcDoc::stripStopWords(std::string& text) const {
   if (text.empty()) return false;
-  std::string pattern;
+  const std::vector<std::string>& words = wordLists_.stopWords();
   std::string out;
-  for (const std::string& word : wordLists_.stopWords()) {
-    pattern.assign(1, ' ');
-    pattern += word;
-    pattern += ' ';
-    const std::string_view in(text);
-    std::size_t k = in.find(pattern);
-    if (k == std::string_view::npos) continue;
-    out.clear();
-    out.reserve(in.size());
-    std::size_t i = 0;
-    while (k != std::string_view::npos) {
-      // The blank put in is behind the search, so a following stop word can't
-      // share it.
-      out.append(in, i, k - i);
-      out += ' ';
-      i = k + pattern.size();
-      k = in.find(pattern, i);
+  // Runs of words without blanks go through the token passes; a stop phrase
+  // with a blank inside is searched for in the text as it stands then.
+  for (std::size_t begin = 0; begin < words.size();) {
+    if (words[begin].find(' ') != std::string::npos) {
+      stripPhrase(text, words[begin], out);
+      ++begin;
+      continue;
     }
-    out.append(in, i);
-    text.swap(out);
+    std::size_t end = begin;
+    while (end < words.size() && words[end].find(' ') == std::string::npos) ++end;
+    stripWords(text, words, begin, end);
+    begin = end;
   }
   return true;
 }

@@ -150,3 +150,43 @@ TEST_F(PreProc, MissingLanguageFileStillRunsNumbersAndLowerCase) {
   EXPECT_EQ(" the  cats, the end ", files.get(0)->text());
   EXPECT_EQ("", env.entries());
 }
+
+namespace {
+// The stop-word rule applied literally: search, replace, resume one byte on.
+std::string naiveStopWords(std::string text, const std::vector<std::string>& words) {
+  for (const std::string& w : words) {
+    const std::string pattern = " " + w + " ";
+    for (std::size_t k = text.find(pattern); k != std::string::npos;
+         k = text.find(pattern, k + 1)) {
+      text.replace(k, pattern.size(), " ");
+    }
+  }
+  return text;
+}
+}  // namespace
+
+TEST_F(PreProc, StopWordsMatchTheLiteralRuleOnRandomTexts) {
+  const std::vector<std::string> vocabulary = {"a", "b", "the", "x", "a b", "", "\n"};
+  std::uint32_t seed = 12345;
+  auto next = [&seed](std::uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::string> words;
+    for (std::uint32_t i = 0, n = 1 + next(5); i < n; ++i) {
+      const std::string& w = vocabulary[next(5)];  // words and the phrase "a b"
+      words.push_back(w);
+    }
+    std::string text;
+    for (std::uint32_t i = 0, n = next(30); i < n; ++i) {
+      text += vocabulary[next(7)];
+      text += next(4) == 0 ? "  " : " ";
+    }
+    if (text.empty()) continue;
+    const TPreProcDoc preProc = stage({}, words);
+    std::string fast = text;
+    ASSERT_TRUE(preProc.stripStopWords(fast));
+    ASSERT_EQ(naiveStopWords(text, words), fast) << "text [" << text << "]";
+  }
+}
