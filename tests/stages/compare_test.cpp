@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "../support.h"
 #include "documents/files.h"
 #include "reports/reports.h"
+#include "stages/extract.h"
+#include "stages/pre_proc.h"
 
 namespace {
 // A document with chunks c0 .. c(n-1) starting at first.
@@ -93,5 +97,106 @@ TEST_F(Compare, ModesChooseThePairs) {
     }
     EXPECT_EQ(c.pairs, pairs) << c.mode << " " << c.documents;
     EXPECT_EQ(reports.count(), added);
+  }
+}
+
+namespace {
+// A reproducible corpus: documents of words from a small vocabulary with
+// punctuation, digits and capitals, some sharing passages.
+std::vector<std::string> corpus(std::uint32_t seed, int documents) {
+  const std::vector<std::string> words = {"the", "The", "cat", "sat", "on", "mat,", "a",
+                                          "dog", "42", "3rd", "ran!", "of", "A", "river"};
+  auto next = [&seed](std::uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  std::vector<std::string> texts;
+  for (int d = 0; d < documents; ++d) {
+    std::string text;
+    for (std::uint32_t i = 0, n = 5 + next(60); i < n; ++i) {
+      text += words[next(static_cast<std::uint32_t>(words.size()))];
+      text += next(8) == 0 ? "\n" : " ";
+    }
+    if (d > 0 && next(2) == 0) text += texts[next(static_cast<std::uint32_t>(d))].substr(0, 40);
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+// The shared chunks of two documents found directly from their chunk texts.
+std::set<std::string> sharedChunks(const TDoc& a, const TDoc& b) {
+  std::set<std::string> left, both;
+  a.vocabulary()->forEachEntry([&](std::string_view chunk, std::int32_t) { left.emplace(chunk); });
+  b.vocabulary()->forEachEntry([&](std::string_view chunk, std::int32_t) {
+    if (left.count(std::string(chunk))) both.emplace(chunk);
+  });
+  return both;
+}
+}  // namespace
+
+TEST_F(Compare, IndexedComparisonEqualsADirectPairByPairCount) {
+  write("lang",
+        "[start stopWords]\nthe\na\nof\n[stop stopWords]\n"
+        "[start punctuation]\n,\n!\n[stop punctuation]\n");
+  std::uint32_t seed = 7;
+  for (int switches = 0; switches < 16; ++switches) {
+    for (int grams = 1; grams <= 4; ++grams) {
+      for (const char* mode : {"2", "3"}) {
+        auto on = [switches](int bit) { return (switches >> bit) & 1 ? "1" : "0"; };
+        TestEnvironment env({{"removePontuation", on(0)},
+                             {"removeNumbers", on(1)},
+                             {"lowerCase", on(2)},
+                             {"removeStopWords", on(3)},
+                             {"gramsSize", std::to_string(grams)},
+                             {"collusionMode", mode},
+                             {"languageFileName", path("lang")}});
+        TFiles files;
+        const auto texts = corpus(seed++, 7);
+        for (std::size_t d = 0; d < texts.size(); ++d) {
+          ASSERT_EQ(0, files.add("d" + std::to_string(d) + ".txt", dir_.string()));
+          files.get(static_cast<std::int32_t>(d))->setText(texts[d]);
+        }
+        TPreProcDoc preProc;
+        preProc.configure(*env.env().config);
+        preProc.run(files);
+        TExtractGrams extract;
+        extract.configure(*env.env().config);
+        for (std::int32_t d = 0; d < files.count(); ++d) extract.extractDocument(files.get(d));
+
+        TReports reports;
+        TCompareGrams compare;
+        compare.run(files, reports);
+        const std::int32_t firsts = std::string(mode) == "2" ? 1 : files.count() - 1;
+        std::int32_t r = 0;
+        for (std::int32_t i = 0; i < firsts; ++i) {
+          for (std::int32_t j = i + 1; j < files.count(); ++j, ++r) {
+            const auto* report = dynamic_cast<const TReportGrams*>(reports.get(r));
+            ASSERT_NE(nullptr, report);
+            const TDoc& a = *files.get(i);
+            const TDoc& b = *files.get(j);
+            const std::set<std::string> shared = sharedChunks(a, b);
+            TVocabulary direct;
+            for (const std::string& chunk : shared) direct.addChunk(chunk);
+            const auto common = static_cast<std::int32_t>(shared.size());
+            const std::string where = "switches " + std::to_string(switches) + " grams " +
+                                      std::to_string(grams) + " mode " + mode + " pair " +
+                                      std::to_string(i) + "," + std::to_string(j);
+            EXPECT_EQ(a.fileName(), report->file1Name()) << where;
+            EXPECT_EQ(b.fileName(), report->file2Name()) << where;
+            EXPECT_EQ(a.chunkCount(), report->chunksInDoc1()) << where;
+            EXPECT_EQ(b.chunkCount(), report->chunksInDoc2()) << where;
+            EXPECT_EQ(common, report->commonChunks()) << where;
+            EXPECT_EQ(similarityInTenThousandths(compare.computeSimilarity(a, b, common)) / 10000.0,
+                      report->similarity())
+                << where;
+            EXPECT_EQ(direct.fileText(), report->commonVocabulary()->fileText()) << where;
+            TVocabulary counted;
+            EXPECT_EQ(common, compare.countCommonChunks(a, b, counted)) << where;
+            EXPECT_EQ(direct.fileText(), counted.fileText()) << where;
+          }
+        }
+        EXPECT_EQ(r, reports.count());
+      }
+    }
   }
 }
