@@ -1,5 +1,6 @@
 #include "documents/chunk_dictionary.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -60,12 +61,13 @@ const char* TChunkDictionary::store(std::string_view text) {
 
 void TChunkDictionary::grow() {
   const std::size_t capacity = slots_.size() * 2;
-  std::vector<std::uint32_t> slots(capacity, 0);
+  std::vector<std::uint64_t> slots(capacity, 0);
   const std::size_t mask = capacity - 1;
-  for (std::uint32_t id = 0; id < starts_.size(); ++id) {
-    std::size_t at = hashes_[id] & mask;
+  for (const std::uint64_t slot : slots_) {
+    if (slot == 0) continue;
+    std::size_t at = (slot >> 32) & mask;
     while (slots[at] != 0) at = (at + 1) & mask;
-    slots[at] = id + 1;
+    slots[at] = slot;
   }
   slots_.swap(slots);
   mask_ = mask;
@@ -74,10 +76,10 @@ void TChunkDictionary::grow() {
 std::uint32_t TChunkDictionary::find(std::string_view text) const {
   const auto h = static_cast<std::uint32_t>(hash(text));
   for (std::size_t at = h & mask_;; at = (at + 1) & mask_) {
-    const std::uint32_t slot = slots_[at];
+    const std::uint64_t slot = slots_[at];
     if (slot == 0) return kNone;
-    const std::uint32_t id = slot - 1;
-    if (hashes_[id] == h && this->text(id) == text) return id;
+    const auto id = static_cast<std::uint32_t>(slot) - 1;
+    if (static_cast<std::uint32_t>(slot >> 32) == h && this->text(id) == text) return id;
   }
 }
 
@@ -85,15 +87,32 @@ std::uint32_t TChunkDictionary::intern(std::string_view text) {
   const auto h = static_cast<std::uint32_t>(hash(text));
   std::size_t at = h & mask_;
   for (;; at = (at + 1) & mask_) {
-    const std::uint32_t slot = slots_[at];
+    const std::uint64_t slot = slots_[at];
     if (slot == 0) break;
-    const std::uint32_t id = slot - 1;
-    if (hashes_[id] == h && this->text(id) == text) return id;
+    const auto id = static_cast<std::uint32_t>(slot) - 1;
+    if (static_cast<std::uint32_t>(slot >> 32) == h && this->text(id) == text) return id;
   }
   const auto id = static_cast<std::uint32_t>(starts_.size());
   starts_.push_back(store(text));
-  hashes_.push_back(h);
-  slots_[at] = id + 1;
+  slots_[at] = (std::uint64_t{h} << 32) | (id + 1);
   if (starts_.size() * 2 > slots_.size()) grow();
   return id;
+}
+
+TChunkDictionary::Scratch TChunkDictionary::scratch() {
+  if (marks_.size() < starts_.size()) {
+    const std::size_t size = starts_.size() + starts_.size() / 2 + 1024;
+    marks_.resize(size, 0);
+    entries_.resize(size, 0);
+  }
+  if (++mark_ == 0) {  // wrapped: old marks could be mistaken for the new one
+    std::fill(marks_.begin(), marks_.end(), 0);
+    mark_ = 1;
+  }
+  return {mark_, marks_.data(), entries_.data()};
+}
+
+void TChunkDictionary::releaseScratch() {
+  marks_ = {};
+  entries_ = {};
 }

@@ -32,6 +32,17 @@ class TChunkDictionary {
 
   static std::uint64_t hash(std::string_view text);
 
+  // Scratch space for counting ids into a vocabulary, one pair of numbers per
+  // id: the mark of the count in progress and where the id's entry stands.
+  // Valid until the next call; releaseScratch frees it.
+  struct Scratch {
+    std::uint32_t mark;
+    std::uint32_t* marks;
+    std::uint32_t* entries;
+  };
+  Scratch scratch();
+  void releaseScratch();
+
  private:
   const char* store(std::string_view text);
   void grow();
@@ -41,8 +52,11 @@ class TChunkDictionary {
   char* free_ = nullptr;
   std::size_t freeBytes_ = 0;
   std::vector<const char*> starts_;
-  std::vector<std::uint32_t> hashes_;
-  // Open addressing: id + 1 per slot, 0 for an empty slot; a power of two.
-  std::vector<std::uint32_t> slots_;
+  // Open addressing, a power of two of slots: 0 for an empty slot, otherwise
+  // the text's 32-bit hash in the high half and id + 1 in the low half.
+  std::vector<std::uint64_t> slots_;
   std::size_t mask_ = 0;
+  std::vector<std::uint32_t> marks_;
+  std::vector<std::uint32_t> entries_;
+  std::uint32_t mark_ = 0;
 };

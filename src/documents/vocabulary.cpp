@@ -55,7 +55,9 @@ TVocabulary::TVocabulary(TChunkDictionary& dictionary) : dictionary_(&dictionary
 
 TVocabulary::~TVocabulary() = default;
 
-void TVocabulary::rehash(std::size_t capacity) {
+void TVocabulary::index() const {
+  std::size_t capacity = 16;
+  while (capacity < ids_.size() * 2 + 2) capacity *= 2;
   slots_.assign(capacity, 0);
   const std::size_t mask = capacity - 1;
   for (std::size_t i = 0; i < ids_.size(); ++i) {
@@ -65,20 +67,9 @@ void TVocabulary::rehash(std::size_t capacity) {
   }
 }
 
-void TVocabulary::expand() {
-  counts_.assign(ids_.size(), 1);
-  compact_ = false;
-  std::size_t capacity = 16;
-  while (capacity < ids_.size() * 2) capacity *= 2;
-  rehash(capacity);
-}
-
 std::int64_t TVocabulary::indexOf(std::uint32_t id) const {
-  if (compact_) {
-    const auto it = std::find(ids_.begin(), ids_.end(), id);
-    return it == ids_.end() ? -1 : it - ids_.begin();
-  }
-  if (slots_.empty()) return -1;
+  if (ids_.empty()) return -1;
+  if (slots_.empty()) index();
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = slotOf(id, mask);; at = (at + 1) & mask) {
     const std::uint32_t slot = slots_[at];
@@ -88,22 +79,46 @@ std::int64_t TVocabulary::indexOf(std::uint32_t id) const {
 }
 
 void TVocabulary::addChunkId(std::uint32_t id) {
-  if (compact_) expand();
-  if (slots_.empty()) rehash(16);
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t at = slotOf(id, mask);
-  for (;; at = (at + 1) & mask) {
-    const std::uint32_t slot = slots_[at];
-    if (slot == 0) break;
-    if (ids_[slot - 1] == id) {
-      ++counts_[slot - 1];
-      return;
-    }
+  if (counts_.size() != ids_.size()) counts_.assign(ids_.size(), 1);
+  const std::int64_t at = indexOf(id);
+  if (at >= 0) {
+    ++counts_[static_cast<std::size_t>(at)];
+    return;
   }
   ids_.push_back(id);
   counts_.push_back(1);
-  slots_[at] = static_cast<std::uint32_t>(ids_.size());
-  if (ids_.size() * 2 > slots_.size()) rehash(slots_.size() * 2);
+  if (ids_.size() * 2 + 2 > slots_.size()) {
+    index();
+    return;
+  }
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = slotOf(id, mask);
+  while (slots_[slot] != 0) slot = (slot + 1) & mask;
+  slots_[slot] = static_cast<std::uint32_t>(ids_.size());
+}
+
+void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids) {
+  if (ids.empty()) return;
+  if (counts_.size() != ids_.size()) counts_.assign(ids_.size(), 1);
+  // The dictionary's scratch tells for each id whether, and where, it has an
+  // entry here: new ids of a text come in rising order, so this walks memory
+  // almost in sequence where a hash table would jump.
+  const TChunkDictionary::Scratch scratch = dictionary_->scratch();
+  for (std::size_t i = 0; i < ids_.size(); ++i) {
+    scratch.marks[ids_[i]] = scratch.mark;
+    scratch.entries[ids_[i]] = static_cast<std::uint32_t>(i);
+  }
+  for (const std::uint32_t id : ids) {
+    if (scratch.marks[id] == scratch.mark) {
+      ++counts_[scratch.entries[id]];
+    } else {
+      scratch.marks[id] = scratch.mark;
+      scratch.entries[id] = static_cast<std::uint32_t>(ids_.size());
+      ids_.push_back(id);
+      counts_.push_back(1);
+    }
+  }
+  slots_.clear();
 }
 
 void TVocabulary::addChunk(std::string_view chunk) {
@@ -126,14 +141,12 @@ void TVocabulary::clear() {
   ids_.clear();
   counts_.clear();
   slots_.clear();
-  compact_ = false;
 }
 
 void TVocabulary::assignShared(std::vector<std::uint32_t> ids) {
   ids_ = std::move(ids);
   counts_.clear();
   slots_.clear();
-  compact_ = true;
 }
 
 void TVocabulary::appendFileText(std::string& out) const {

@@ -28,6 +28,8 @@ class TVocabulary {
   void addChunk(std::string_view chunk);
   // Counts one more occurrence of the chunk with this id of dictionary().
   void addChunkId(std::uint32_t id);
+  // Counts one more occurrence of each id, as addChunkId on each would.
+  void addChunkIds(const std::vector<std::uint32_t>& ids);
   // -1 for an empty chunk, 0 when absent, else its count.
   [[nodiscard]] std::int32_t countOf(std::string_view chunk) const;
   // 0 when absent, else the count of the chunk with this id.
@@ -69,17 +71,16 @@ class TVocabulary {
   std::int32_t countAt(std::size_t i) const { return counts_.empty() ? 1 : counts_[i]; }
   // The entry index of id, or -1.
   std::int64_t indexOf(std::uint32_t id) const;
-  // Gives a compact vocabulary its counts and lookup table.
-  void expand();
-  void rehash(std::size_t capacity);
+  // Builds the lookup table for the current entries.
+  void index() const;
 
   std::unique_ptr<TChunkDictionary> ownDictionary_;
   TChunkDictionary* dictionary_;
   // Entries in the order first added: the chunk id and its count. counts_ is
-  // empty in the compact form, where every count is 1 and there is no table.
+  // empty in the compact form, where every count is 1.
   std::vector<std::uint32_t> ids_;
   std::vector<std::int32_t> counts_;
-  bool compact_ = false;
-  // Open addressing from id to entry index + 1 (0 is an empty slot).
-  std::vector<std::uint32_t> slots_;
+  // Open addressing from id to entry index + 1 (0 is an empty slot), built
+  // when a lookup first needs it: filling and comparing don't.
+  mutable std::vector<std::uint32_t> slots_;
 };

@@ -39,29 +39,44 @@ class WordReader {
 
 std::int32_t TExtractGrams::extractDocument(TDoc* doc) const {
   if (!doc || doc->text().empty()) return -1;
-  if (gramsSize_ > 0) {
+  TVocabulary* vocabulary = doc->vocabulary();
+  if (gramsSize_ > 0 && vocabulary) {
     const auto n = static_cast<std::size_t>(gramsSize_);
-    WordReader reader(doc->text());
-    // The window is a ring of the last n words; chunk is rebuilt from it.
+    const std::string_view text = doc->text();
+    TChunkDictionary& dictionary = vocabulary->dictionary();
+    WordReader reader(text);
+    // The window is a ring of the last n words.
     std::vector<std::string_view> window(n);
     std::size_t held = 0;
     std::string_view word;
     while (held < n && reader.next(word)) window[held++] = word;
-    if (held > 0) {
-      std::string chunk;
-      std::size_t front = 0;
-      for (;;) {
-        chunk.clear();
+    std::vector<std::uint32_t> ids;
+    std::string joined;
+    std::size_t front = 0;
+    while (held > 0) {
+      const std::string_view firstWord = window[front];
+      const std::string_view lastWord = window[(front + held - 1) % n];
+      // Words separated by single blanks already stand in the text as the
+      // chunk; others are joined in a buffer.
+      const std::size_t span =
+          static_cast<std::size_t>(lastWord.data() + lastWord.size() - firstWord.data());
+      std::size_t letters = 0;
+      for (std::size_t w = 0; w < held; ++w) letters += window[(front + w) % n].size();
+      std::string_view chunk(firstWord.data(), span);
+      if (span != letters + held - 1 || chunk.find_first_of("\t\n\v\f\r") != std::string_view::npos) {
+        joined.clear();
         for (std::size_t w = 0; w < held; ++w) {
-          if (w) chunk += ' ';
-          chunk += window[(front + w) % n];
+          if (w) joined += ' ';
+          joined += window[(front + w) % n];
         }
-        doc->addChunk(chunk);
-        if (held < n || !reader.next(word)) break;
-        window[front] = word;
-        front = (front + 1) % n;
+        chunk = joined;
       }
+      ids.push_back(dictionary.intern(chunk));
+      if (held < n || !reader.next(word)) break;
+      window[front] = word;
+      front = (front + 1) % n;
     }
+    vocabulary->addChunkIds(ids);
   }
   return doc->chunkCount();
 }
@@ -84,5 +99,6 @@ std::int32_t TExtractGrams::run(TFiles& files) {
       }
     }
   }
+  if (files.count() > 0) files.dictionary().releaseScratch();
   return files.count();
 }

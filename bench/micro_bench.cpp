@@ -1,0 +1,128 @@
+// Micro-benchmarks of the hot paths: chunk extraction, the comparison of all
+// pairs, and vocabulary file writing. Inputs are generated from a fixed seed.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "control/environment.h"
+#include "control/param_file.h"
+#include "documents/files.h"
+#include "log/log.h"
+#include "reports/reports.h"
+#include "stages/compare.h"
+#include "stages/extract.h"
+
+namespace {
+
+// Zipf-distributed made-up words, with a copied passage planted now and then.
+std::vector<std::string> makeTexts(int documents, int words, unsigned seed) {
+  std::mt19937 random(seed);
+  std::vector<std::string> vocabulary;
+  for (int i = 0; i < 20000; ++i) {
+    std::string word;
+    for (int s = 0, n = 1 + static_cast<int>(random() % 3); s < n; ++s) {
+      word += "bcdfgklmnprstvz"[random() % 15];
+      word += "aeiou"[random() % 5];
+    }
+    vocabulary.push_back(word);
+  }
+  std::vector<double> weights(vocabulary.size());
+  for (std::size_t i = 0; i < weights.size(); ++i) weights[i] = 1.0 / std::pow(i + 1.0, 1.1);
+  std::discrete_distribution<std::size_t> zipf(weights.begin(), weights.end());
+  std::vector<std::string> texts;
+  for (int d = 0; d < documents; ++d) {
+    std::string text;
+    for (int w = 0; w < words; ++w) {
+      text += vocabulary[zipf(random)];
+      text += ' ';
+    }
+    if (d > 0 && random() % 3 == 0) {
+      const std::string& source = texts[random() % texts.size()];
+      text += source.substr(0, std::min<std::size_t>(source.size(), 600));
+    }
+    texts.push_back(std::move(text));
+  }
+  return texts;
+}
+
+// A study environment with its log, published for the benchmark's lifetime.
+struct Study {
+  explicit Study(const std::string& mode) {
+    TParamFile map;
+    map.set("collusionMode", mode);
+    env = std::make_unique<TEnvironment>(map);
+    env->log = &log;
+    environment = env.get();
+  }
+  ~Study() { environment = nullptr; }
+  TLog log;
+  std::unique_ptr<TEnvironment> env;
+};
+
+void fill(TFiles& files, const std::vector<std::string>& texts) {
+  for (std::size_t d = 0; d < texts.size(); ++d) {
+    (void)files.add("d" + std::to_string(d) + ".txt", "dir");
+    files.get(static_cast<std::int32_t>(d))->setText(texts[d]);
+  }
+}
+
+void extractAll(TFiles& files, std::int32_t grams) {
+  TExtractGrams extract;
+  extract.setGramsSize(grams);
+  for (std::int32_t d = 0; d < files.count(); ++d) (void)extract.extractDocument(files.get(d));
+}
+
+void BM_Extraction(benchmark::State& state) {
+  const auto texts = makeTexts(20, static_cast<int>(state.range(0)), 1);
+  std::size_t bytes = 0;
+  for (const auto& t : texts) bytes += t.size();
+  for (auto _ : state) {
+    TFiles files;
+    fill(files, texts);
+    extractAll(files, 3);
+    benchmark::DoNotOptimize(files.get(0)->chunkCount());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_Extraction)->Arg(2000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+void BM_CompareAllPairs(benchmark::State& state) {
+  Study study("3");
+  const auto documents = static_cast<int>(state.range(0));
+  const auto texts = makeTexts(documents, 2000, 2);
+  TFiles files;
+  fill(files, texts);
+  extractAll(files, 3);
+  for (auto _ : state) {
+    TReports reports;
+    TCompareGrams compare;
+    benchmark::DoNotOptimize(compare.run(files, reports));
+  }
+  state.counters["pairs"] = documents * (documents - 1) / 2.0;
+  state.counters["us/pair"] = benchmark::Counter(
+      documents * (documents - 1) / 2.0 * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_CompareAllPairs)->Arg(100)->Arg(250)->Unit(benchmark::kMillisecond);
+
+void BM_VocabularyFile(benchmark::State& state) {
+  const auto texts = makeTexts(1, static_cast<int>(state.range(0)), 3);
+  TFiles files;
+  fill(files, texts);
+  extractAll(files, 3);
+  const TVocabulary& vocabulary = *files.get(0)->vocabulary();
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "collusion-bench.voc").string();
+  for (auto _ : state) benchmark::DoNotOptimize(vocabulary.saveToFile(path));
+  std::filesystem::remove(path);
+  state.counters["entries"] = vocabulary.size();
+}
+BENCHMARK(BM_VocabularyFile)->Arg(2000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
