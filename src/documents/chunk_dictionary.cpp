@@ -83,8 +83,7 @@ std::uint32_t TChunkDictionary::find(std::string_view text) const {
   }
 }
 
-std::uint32_t TChunkDictionary::intern(std::string_view text) {
-  const auto h = static_cast<std::uint32_t>(hash(text));
+std::uint32_t TChunkDictionary::intern(std::string_view text, std::uint32_t h) {
   std::size_t at = h & mask_;
   for (;; at = (at + 1) & mask_) {
     const std::uint64_t slot = slots_[at];

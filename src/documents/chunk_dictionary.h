@@ -18,7 +18,14 @@ class TChunkDictionary {
   TChunkDictionary& operator=(const TChunkDictionary&) = delete;
 
   // The id of text, adding it when new.
-  std::uint32_t intern(std::string_view text);
+  std::uint32_t intern(std::string_view text) {
+    return intern(text, static_cast<std::uint32_t>(hash(text)));
+  }
+  // The same, for a text whose hash() is known (its low 32 bits).
+  std::uint32_t intern(std::string_view text, std::uint32_t hash);
+  // Starts loading the table slot where a text of this hash begins its search,
+  // so that an intern shortly after does not wait for memory.
+  void prefetch(std::uint32_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
   // The id of text, or kNone when it was never added.
   std::uint32_t find(std::string_view text) const;
   // The text of id; valid while the dictionary lives.

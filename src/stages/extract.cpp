@@ -37,13 +37,73 @@ class WordReader {
 
 }  // namespace
 
+namespace {
+
+// Interns chunks a few steps after hashing them, with the table slot of each
+// prefetched meanwhile, so that the look-ups of a batch overlap their waits
+// for memory. Chunks that had to be joined are kept in buffers of their own
+// until interned.
+class ChunkPipeline {
+ public:
+  ChunkPipeline(TChunkDictionary& dictionary, std::vector<std::uint32_t>& ids)
+      : dictionary_(dictionary), ids_(ids) {}
+
+  // The next chunk, a view that must stay valid until flush().
+  void add(std::string_view chunk) {
+    makeRoom();
+    push(chunk);
+  }
+  // A buffer to join the next chunk in, then added with addJoined().
+  std::string& joinBuffer() {
+    makeRoom();
+    return joined_[next_];
+  }
+  void addJoined() { push(joined_[next_]); }
+
+  void flush() {
+    for (std::size_t i = 0; i < pending_; ++i) {
+      const std::size_t slot = (next_ + kDepth - pending_ + i) % kDepth;
+      ids_.push_back(dictionary_.intern(chunks_[slot], hashes_[slot]));
+    }
+    pending_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kDepth = 16;
+
+  // Interns the oldest pending chunk when every place is taken.
+  void makeRoom() {
+    if (pending_ == kDepth) {
+      ids_.push_back(dictionary_.intern(chunks_[next_], hashes_[next_]));
+      --pending_;
+    }
+  }
+
+  void push(std::string_view chunk) {
+    hashes_[next_] = static_cast<std::uint32_t>(TChunkDictionary::hash(chunk));
+    dictionary_.prefetch(hashes_[next_]);
+    chunks_[next_] = chunk;
+    next_ = (next_ + 1) % kDepth;
+    ++pending_;
+  }
+
+  TChunkDictionary& dictionary_;
+  std::vector<std::uint32_t>& ids_;
+  std::string_view chunks_[kDepth];
+  std::uint32_t hashes_[kDepth] = {};
+  std::string joined_[kDepth];
+  std::size_t next_ = 0;
+  std::size_t pending_ = 0;
+};
+
+}  // namespace
+
 std::int32_t TExtractGrams::extractDocument(TDoc* doc) const {
   if (!doc || doc->text().empty()) return -1;
   TVocabulary* vocabulary = doc->vocabulary();
   if (gramsSize_ > 0 && vocabulary) {
     const auto n = static_cast<std::size_t>(gramsSize_);
     const std::string_view text = doc->text();
-    TChunkDictionary& dictionary = vocabulary->dictionary();
     WordReader reader(text);
     // The window is a ring of the last n words.
     std::vector<std::string_view> window(n);
@@ -51,31 +111,36 @@ std::int32_t TExtractGrams::extractDocument(TDoc* doc) const {
     std::string_view word;
     while (held < n && reader.next(word)) window[held++] = word;
     std::vector<std::uint32_t> ids;
-    std::string joined;
+    ChunkPipeline pipeline(vocabulary->dictionary(), ids);
     std::size_t front = 0;
     while (held > 0) {
-      const std::string_view firstWord = window[front];
-      const std::string_view lastWord = window[(front + held - 1) % n];
       // Words separated by single blanks already stand in the text as the
       // chunk; others are joined in a buffer.
-      const std::size_t span =
-          static_cast<std::size_t>(lastWord.data() + lastWord.size() - firstWord.data());
-      std::size_t letters = 0;
-      for (std::size_t w = 0; w < held; ++w) letters += window[(front + w) % n].size();
-      std::string_view chunk(firstWord.data(), span);
-      if (span != letters + held - 1 || chunk.find_first_of("\t\n\v\f\r") != std::string_view::npos) {
+      const char* begin = window[front].data();
+      bool contiguous = true;
+      for (std::size_t w = 1; w < held && contiguous; ++w) {
+        const std::string_view previous = window[(front + w - 1) % n];
+        const char* gap = previous.data() + previous.size();
+        contiguous = *gap == ' ' && gap + 1 == window[(front + w) % n].data();
+      }
+      if (contiguous) {
+        const std::string_view last = window[(front + held - 1) % n];
+        pipeline.add(std::string_view(begin, static_cast<std::size_t>(
+                                                 last.data() + last.size() - begin)));
+      } else {
+        std::string& joined = pipeline.joinBuffer();
         joined.clear();
         for (std::size_t w = 0; w < held; ++w) {
           if (w) joined += ' ';
           joined += window[(front + w) % n];
         }
-        chunk = joined;
+        pipeline.addJoined();
       }
-      ids.push_back(dictionary.intern(chunk));
       if (held < n || !reader.next(word)) break;
       window[front] = word;
       front = (front + 1) % n;
     }
+    pipeline.flush();
     vocabulary->addChunkIds(ids);
   }
   return doc->chunkCount();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "../support.h"
 #include "documents/files.h"
 
@@ -83,4 +85,37 @@ TEST_F(Extract, RunFailsWhenAFileHasGone) {
   files.get(0)->setText("a b c");
   EXPECT_EQ(-1, TExtractGrams().run(files));
   EXPECT_EQ(0, files.get(0)->chunkCount());
+}
+
+TEST(ExtractDocument, LongTextsMatchAPlainSplitAndJoin) {
+  std::uint32_t seed = 99;
+  auto next = [&seed](std::uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  const char* separators[] = {" ", " ", " ", "  ", "\n", "\t", " \r\n "};
+  for (std::int32_t grams = 1; grams <= 5; ++grams) {
+    std::string text;
+    std::vector<std::string> words;
+    for (int i = 0; i < 400; ++i) {
+      words.push_back(std::string(1 + next(3), static_cast<char>('a' + next(4))));
+      text += words.back();
+      text += separators[next(7)];
+    }
+    std::map<std::string, std::int32_t> want;
+    for (std::size_t i = 0; i + static_cast<std::size_t>(grams) <= words.size(); ++i) {
+      std::string chunk = words[i];
+      for (std::int32_t w = 1; w < grams; ++w) chunk += " " + words[i + static_cast<std::size_t>(w)];
+      ++want[chunk];
+    }
+    TExtractGrams extract;
+    extract.setGramsSize(grams);
+    TDoc doc("d.txt", "dir");
+    doc.setText(text);
+    EXPECT_EQ(static_cast<std::int32_t>(want.size()), extract.extractDocument(&doc));
+    std::map<std::string, std::int32_t> got;
+    doc.vocabulary()->forEachEntry(
+        [&](std::string_view chunk, std::int32_t count) { got[std::string(chunk)] = count; });
+    EXPECT_EQ(want, got) << "grams " << grams;
+  }
 }
