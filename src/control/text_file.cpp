@@ -28,17 +28,27 @@ void convertLineEnds(std::string& text) {
   text.resize(out);
 }
 
+namespace {
+// A path the system can take as it is: not empty and without a NUL byte,
+// which would cut it short and name another file.
+bool usablePath(const std::string& path) {
+  return !path.empty() && path.find('\0') == std::string::npos;
+}
+}  // namespace
+
 bool readTextFile(const std::string& path, std::string& text) {
-  if (path.empty()) return false;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (!usablePath(path)) return false;
+  // Non-blocking, so that opening a FIFO does not wait for a writer; only a
+  // regular file is read, since a FIFO or a device may never end.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return false;
   }
   std::string buffer;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) buffer.reserve(static_cast<std::size_t>(st.st_size));
+  if (st.st_size > 0) buffer.reserve(static_cast<std::size_t>(st.st_size));
   char chunk[1 << 16];
   for (;;) {
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -59,12 +69,13 @@ bool readTextFile(const std::string& path, std::string& text) {
 
 bool pathExists(const std::string& path) {
   struct stat st {};
-  return !path.empty() && ::stat(path.c_str(), &st) == 0;
+  return usablePath(path) && ::stat(path.c_str(), &st) == 0;
 }
 
 bool writeWholeFile(const std::string& path, std::string_view data) {
-  if (path.empty()) return false;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (!usablePath(path)) return false;
+  // Non-blocking: a FIFO without a reader fails at once instead of hanging.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) return false;
   bool ok = true;
   const char* p = data.data();

@@ -17,8 +17,9 @@ inline constexpr char kPathSeparator = '/';
 std::string joinPath(std::string_view directory, std::string_view name);
 
 // Reads the whole file at path into text (replacing its content), with CR LF
-// turned into "\n". Returns false when the path is empty, names a directory or
-// cannot be opened or read; text is then unchanged.
+// turned into "\n". Returns false when the path is empty or holds a NUL byte,
+// names anything but a regular file (a directory, a FIFO, a device) or cannot
+// be opened or read; text is then unchanged.
 [[nodiscard]] bool readTextFile(const std::string& path, std::string& text);
 
 // Turns every CR LF pair of text into "\n", in place.
