@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "run_program.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -73,36 +75,6 @@ std::vector<std::string> caseNames() {
   return names;
 }
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-};
-
-RunResult runProgram(const fs::path& workDir, const std::vector<std::string>& args,
-                     const fs::path& outFile) {
-  std::vector<char*> argv;
-  std::string binary = COLLUSION_BINARY;
-  argv.push_back(binary.data());
-  std::vector<std::string> copies = args;
-  for (std::string& a : copies) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(workDir.c_str()) != 0) _exit(127);
-    FILE* out = std::freopen(outFile.c_str(), "w", stdout);
-    if (!out) _exit(127);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int raw = 0;
-  waitpid(pid, &raw, 0);
-  RunResult result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  result.out = readBytes(outFile);
-  return result;
-}
-
 class EndToEnd : public testing::TestWithParam<std::string> {};
 
 TEST_P(EndToEnd, OutputsMatchExpectedFiles) {
@@ -125,7 +97,7 @@ TEST_P(EndToEnd, OutputsMatchExpectedFiles) {
     for (std::string line; std::getline(lines, line);) args.push_back(line);
   }
   const auto before = snapshot(work);
-  const RunResult run = runProgram(work, args, scratch / "stdout");
+  const RunResult run = runProgram(work, args);
   std::map<std::string, std::string> produced;
   for (auto& [path, bytes] : snapshot(work)) {
     const auto it = before.find(path);

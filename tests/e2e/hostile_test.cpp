@@ -32,6 +32,8 @@
 #include <string>
 #include <vector>
 
+#include "run_program.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -678,61 +680,6 @@ std::vector<Case> nulByteCases() {
 }
 
 // ---------------------------------------------------------------- running and watching
-
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string readAll(FILE* file) {
-  std::string text;
-  std::fseek(file, 0, SEEK_SET);
-  char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-    text.append(buffer, got);
-  }
-  std::fclose(file);
-  return text;
-}
-
-RunResult runProgram(const fs::path& workDir, const std::vector<std::string>& args,
-                     long fileSizeLimit) {
-  std::string binary = COLLUSION_BINARY;
-  std::vector<std::string> copies = args;
-  std::vector<char*> argv{binary.data()};
-  for (std::string& a : copies) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  FILE* out = std::tmpfile();
-  FILE* err = std::tmpfile();
-  const pid_t pid = out && err ? fork() : -1;
-  if (pid < 0) {
-    if (out) std::fclose(out);
-    if (err) std::fclose(err);
-    ADD_FAILURE() << "could not start the program";
-    return {};
-  }
-  if (pid == 0) {
-    if (chdir(workDir.c_str()) != 0) _exit(127);
-    if (dup2(fileno(out), STDOUT_FILENO) < 0 || dup2(fileno(err), STDERR_FILENO) < 0) _exit(127);
-    if (fileSizeLimit > 0) {
-      // An ignored SIGXFSZ stays ignored across exec: writes past the limit
-      // then fail with EFBIG instead of killing the program.
-      signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
-      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
-    }
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int raw = 0;
-  waitpid(pid, &raw, 0);
-  RunResult result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  result.out = readAll(out);
-  result.err = readAll(err);
-  return result;
-}
 
 // What a path is, enough to tell whether a run created, changed or removed it.
 struct Stat {

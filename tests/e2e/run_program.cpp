@@ -1,0 +1,62 @@
+#include "run_program.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace {
+std::string readAll(FILE* file) {
+  std::string text;
+  std::fseek(file, 0, SEEK_SET);
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+    text.append(buffer, got);
+  }
+  std::fclose(file);
+  return text;
+}
+
+}  // namespace
+
+RunResult runProgram(const std::filesystem::path& workDir, const std::vector<std::string>& args,
+                     long fileSizeLimit) {
+  std::string binary = COLLUSION_BINARY;
+  std::vector<std::string> copies = args;
+  std::vector<char*> argv{binary.data()};
+  for (std::string& a : copies) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  FILE* out = std::tmpfile();
+  FILE* err = std::tmpfile();
+  const pid_t pid = out && err ? fork() : -1;
+  if (pid < 0) {
+    if (out) std::fclose(out);
+    if (err) std::fclose(err);
+    ADD_FAILURE() << "could not start the program";
+    return {};
+  }
+  if (pid == 0) {
+    if (chdir(workDir.c_str()) != 0) _exit(127);
+    if (dup2(fileno(out), STDOUT_FILENO) < 0 || dup2(fileno(err), STDERR_FILENO) < 0) _exit(127);
+    if (fileSizeLimit > 0) {
+      // An ignored SIGXFSZ stays ignored across exec: writes past the limit
+      // then fail with EFBIG instead of killing the program.
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+    }
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int raw = 0;
+  waitpid(pid, &raw, 0);
+  RunResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  result.out = readAll(out);
+  result.err = readAll(err);
+  return result;
+}
+
