@@ -10,9 +10,12 @@
 // same relative name and bytes under TARGET_ROOT (open, write, close: timed).
 // The folders under TARGET_ROOT are created before the timing starts.
 //
-// Prints one line of key=value pairs:
-//   read_s=.. read_files=.. read_bytes=.. write_s=.. write_files=.. write_bytes=..
+// Prints one line of key=value pairs (the *_cpu_s are user + system time of
+// the phase, which other work on the machine disturbs less than wall time):
+//   read_s=.. read_cpu_s=.. read_files=.. read_bytes=..
+//   write_s=.. write_cpu_s=.. write_files=.. write_bytes=..
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,6 +95,14 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// User plus system time of this process so far.
+double cpuSeconds() {
+  struct rusage usage {};
+  ::getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -101,13 +112,14 @@ int main(int argc, char* argv[]) {
   }
   const std::vector<std::string> inputs = readList(argv[1]);
   const std::vector<std::string> outputs = readList(argv[2]);
-  const std::filesystem::path sourceRoot = argv[3];
+  const std::filesystem::path sourceRoot = std::filesystem::absolute(argv[3]).lexically_normal();
   const std::filesystem::path targetRoot = argv[4];
 
   // Reading the inputs. Each text stays alive until the next one is read,
   // like a program that keeps one document at a time would.
   std::string text;
   std::size_t readBytes = 0;
+  const double readCpuStart = cpuSeconds();
   const auto readStart = std::chrono::steady_clock::now();
   for (const std::string& path : inputs) {
     if (!readWhole(path, text)) {
@@ -117,6 +129,7 @@ int main(int argc, char* argv[]) {
     readBytes += text.size();
   }
   const double readSeconds = secondsSince(readStart);
+  const double readCpu = cpuSeconds() - readCpuStart;
 
   // The outputs: contents into memory, target names and folders ready.
   std::vector<std::string> contents(outputs.size());
@@ -130,7 +143,7 @@ int main(int argc, char* argv[]) {
     }
     writeBytes += contents[i].size();
     const std::filesystem::path relative =
-        std::filesystem::path(outputs[i]).lexically_relative(sourceRoot);
+        std::filesystem::absolute(outputs[i]).lexically_normal().lexically_relative(sourceRoot);
     if (relative.empty() || *relative.begin() == "..") {
       std::fprintf(stderr, "io_floor: %s is not under %s\n", outputs[i].c_str(), argv[3]);
       return 1;
@@ -141,6 +154,7 @@ int main(int argc, char* argv[]) {
   }
   for (const auto& folder : folders) std::filesystem::create_directories(folder);
 
+  const double writeCpuStart = cpuSeconds();
   const auto writeStart = std::chrono::steady_clock::now();
   for (std::size_t i = 0; i < targets.size(); ++i) {
     if (!writeWhole(targets[i], contents[i])) {
@@ -150,8 +164,12 @@ int main(int argc, char* argv[]) {
     }
   }
   const double writeSeconds = secondsSince(writeStart);
+  const double writeCpu = cpuSeconds() - writeCpuStart;
 
-  std::printf("read_s=%.4f read_files=%zu read_bytes=%zu write_s=%.4f write_files=%zu write_bytes=%zu\n",
-              readSeconds, inputs.size(), readBytes, writeSeconds, outputs.size(), writeBytes);
+  std::printf(
+      "read_s=%.4f read_cpu_s=%.4f read_files=%zu read_bytes=%zu "
+      "write_s=%.4f write_cpu_s=%.4f write_files=%zu write_bytes=%zu\n",
+      readSeconds, readCpu, inputs.size(), readBytes, writeSeconds, writeCpu, outputs.size(),
+      writeBytes);
   return 0;
 }

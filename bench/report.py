@@ -61,12 +61,16 @@ def read_laps(log_path, msg_path):
 
 
 def read_time_v(path):
-    """Wall seconds, peak RSS in MiB and exit status from `/usr/bin/time -v`."""
+    """Wall seconds, CPU seconds (user + system), peak RSS in MiB and exit
+    status from `/usr/bin/time -v`."""
     wall = rss = status = None
+    cpu = 0.0
     with open(path, encoding="utf-8", errors="replace") as f:
         for line in f:
             line = line.strip()
-            if line.startswith("Elapsed (wall clock) time"):
+            if line.startswith("User time (seconds):") or line.startswith("System time (seconds):"):
+                cpu += float(line.rsplit(" ", 1)[1])
+            elif line.startswith("Elapsed (wall clock) time"):
                 value = line.rsplit(" ", 1)[1]
                 parts = [float(p) for p in value.split(":")]
                 wall = 0.0
@@ -76,7 +80,7 @@ def read_time_v(path):
                 rss = int(line.rsplit(" ", 1)[1]) / 1024
             elif line.startswith("Exit status:"):
                 status = int(line.rsplit(" ", 1)[1])
-    return wall, rss, status
+    return wall, cpu, rss, status
 
 
 def parse_floor(line):
@@ -84,6 +88,7 @@ def parse_floor(line):
     return {
         "read_s": float(values["read_s"]),
         "write_s": float(values["write_s"]),
+        "floor_cpu": float(values["read_cpu_s"]) + float(values["write_cpu_s"]),
         "in_files": int(values["read_files"]),
         "in_bytes": int(values["read_bytes"]),
         "out_files": int(values["write_files"]),
@@ -114,7 +119,7 @@ def record(args):
         except ValueError:
             meta[key] = value
     laps = read_laps(args.log, args.msg)
-    wall, rss, status = read_time_v(args.time)
+    wall, cpu, rss, status = read_time_v(args.time)
     rec = dict(meta)
     rec.update({name: laps.get(name) for _, name in STEPS})
     missing = [name for _, name in STEPS if laps.get(name) is None]
@@ -123,18 +128,20 @@ def record(args):
         missing = []
     rec["study"] = sum(laps.values()) if not missing else None
     rec["wall"] = wall
+    rec["cpu"] = cpu
     rec["rss_mib"] = rss
     rec["exit"] = status
     rec.update(parse_floor(args.floor))
     rec["floor"] = rec["read_s"] + rec["write_s"]
     study = rec["study"] if rec["study"] is not None else wall
     rec["ratio"] = study / rec["floor"] if rec["floor"] > 0 else None
+    rec["cpu_ratio"] = cpu / rec["floor_cpu"] if rec["floor_cpu"] > 0 else None
     pairs = rec.get("pairs") or 0
     # Laps have a resolution of 10 ms: a zero lap gives no per-pair figure.
     rec["us_per_pair"] = rec["compare"] * 1e6 / pairs if pairs and rec["compare"] else None
     rec["sim_wall"] = rec["sim_rss_mib"] = rec["sim_ratio"] = None
     if args.sim_time:
-        sim_wall, sim_rss, _ = read_time_v(args.sim_time)
+        sim_wall, _, sim_rss, _ = read_time_v(args.sim_time)
         rec["sim_wall"] = sim_wall
         rec["sim_rss_mib"] = sim_rss
         rec["sim_ratio"] = sim_wall / rec["floor"] if rec["floor"] > 0 else None
@@ -144,9 +151,11 @@ def record(args):
     steps = " + ".join(f"{name} {fmt_s(rec[name])}" for _, name in STEPS)
     line = (f"  run {rec.get('run', '?')}: study {fmt_s(rec['study'])} s (wall {fmt_s(wall)}) = {steps}"
             f" | floor {rec['floor']:.3f} s (read {rec['read_s']:.4f} + write {rec['write_s']:.3f})"
-            f" | study/floor {fmt_ratio(rec['ratio'])} | peak {rss:.0f} MiB")
+            f" | study/floor {fmt_ratio(rec['ratio'])} (CPU {fmt_ratio(rec['cpu_ratio'])})"
+            f" | peak {rss:.0f} MiB")
     if rec["us_per_pair"] is not None:
-        line += f" | compare {rec['us_per_pair']:.1f} us/pair"
+        line += f" | compare {rec['us_per_pair']:.1f} us/pair" if rec["us_per_pair"] < 100 \
+            else f" | compare {rec['us_per_pair']:.0f} us/pair"
     if rec["sim_wall"] is not None:
         line += (f" | sim_text {fmt_s(rec['sim_wall'])} s, {rec['sim_rss_mib']:.0f} MiB,"
                  f" {fmt_ratio(rec['sim_ratio'])}x floor")
@@ -173,12 +182,15 @@ MEDIAN_ROWS = [
     ("read_s", "  read inputs, s", lambda x: f"{x:.4f}"),
     ("write_s", "  write outputs, s", lambda x: f"{x:.3f}"),
     ("ratio", "study / floor", fmt_ratio),
+    ("cpu", "study CPU (user+sys), s", fmt_s),
+    ("floor_cpu", "floor CPU (user+sys), s", lambda x: f"{x:.3f}"),
+    ("cpu_ratio", "study CPU / floor CPU", fmt_ratio),
     ("load", "step load, s", fmt_s),
     ("pre", "step pre-process, s", fmt_s),
     ("extract", "step extract, s", fmt_s),
     ("compare", "step compare, s", fmt_s),
     ("save", "step save, s", fmt_s),
-    ("us_per_pair", "compare per pair, us", lambda x: f"{x:.1f}"),
+    ("us_per_pair", "compare per pair, us", lambda x: f"{x:.1f}" if x < 100 else f"{x:.0f}"),
     ("rss_mib", "peak memory, MiB", lambda x: f"{x:.0f}"),
     ("sim_wall", "sim_text -p wall, s", fmt_s),
     ("sim_rss_mib", "sim_text peak memory, MiB", lambda x: f"{x:.0f}"),
@@ -214,7 +226,7 @@ def table(args):
         if r["config"] not in configs:
             configs.append(r["config"])
     cols = [("workload", 10), ("docs", 5), ("words", 8), ("mode", 4), ("pairs", 7), ("runs", 4),
-            ("study s", 8), ("floor s", 8), ("ratio", 6), ("load", 6), ("pre", 6), ("extract", 7),
+            ("study s", 8), ("floor s", 8), ("ratio", 6), ("cpu rat", 7), ("load", 6), ("pre", 6), ("extract", 7),
             ("compare", 7), ("save", 6), ("us/pair", 7), ("MiB", 6), ("sim_text s", 10),
             ("sim/floor", 9)]
     print(" ".join(f"{name:>{w}}" if i else f"{name:<{w}}" for i, (name, w) in enumerate(cols)))
@@ -229,9 +241,9 @@ def table(args):
         cells = [config, str(first["docs"]), str(first["words"]), str(first["mode"]),
                  str(first["pairs"]), str(len(rs)),
                  med(rs, "study", fmt_s), med(rs, "floor", lambda x: f"{x:.3f}"),
-                 med(rs, "ratio", fmt_ratio), med(rs, "load", fmt_s), med(rs, "pre", fmt_s),
+                 med(rs, "ratio", fmt_ratio), med(rs, "cpu_ratio", fmt_ratio), med(rs, "load", fmt_s), med(rs, "pre", fmt_s),
                  med(rs, "extract", fmt_s), med(rs, "compare", fmt_s), med(rs, "save", fmt_s),
-                 med(rs, "us_per_pair", lambda x: f"{x:.1f}"),
+                 med(rs, "us_per_pair", lambda x: f"{x:.1f}" if x < 100 else f"{x:.0f}"),
                  med(rs, "rss_mib", lambda x: f"{x:.0f}"),
                  med(rs, "sim_wall", fmt_s), med(rs, "sim_ratio", fmt_ratio)]
         print(" ".join(f"{c:>{w}}" if i else f"{c:<{w}}" for i, (c, (_, w)) in enumerate(zip(cells, cols))))
