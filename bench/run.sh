@@ -1,0 +1,204 @@
+#!/usr/bin/env bash
+# Benchmark of the collusion tool against the I/O floor of the same work.
+#
+#   bench/run.sh WORKLOAD [options]
+#   bench/run.sh --docs N --words W --mode M [options]
+#
+# Workloads:
+#   W1     500 documents x 2,000 words, collusionMode 3 (every pair)
+#   W2     2,000 documents x 1,000 words, collusionMode 2 (first against each other)
+#   W3     10 documents x 1,000,000 words, collusionMode 3
+#   scale  250, 500 and 1,000 documents x 2,000 words, collusionMode 3; shows the
+#          comparison time per pair for each size
+#
+# Options:
+#   --runs R       runs per workload (default 3)
+#   --grams G      gramsSize (default 3)
+#   --seed S       corpus seed (default 1)
+#   --copies F     probability that a document copies a passage (default 0.3)
+#   --scratch DIR  where corpora and outputs go (default /tmp/collusion-bench)
+#   --no-build     use the existing build/release/collusion
+#   --no-sim       do not time sim_text even when it is on PATH
+#
+# One run: build the release preset, generate the corpus (or reuse it when the
+# same parameters made it before), then for each run: drop the old outputs, run
+# the study under /usr/bin/time -v, read the lap times of its log and its peak
+# memory, and measure the I/O floor (reading every input document, and writing
+# the study's own output files again into a fresh folder) right after it.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+repo="$(cd "$here/.." && pwd)"
+
+usage() {
+  sed -n '2,/^set -euo/p' "${BASH_SOURCE[0]}" | sed '$d' | sed 's/^# \{0,1\}//'
+  exit "${1:-0}"
+}
+
+workload=""
+docs="" words="" mode=""
+runs=3 grams=3 seed=1 copies=0.3
+scratch="/tmp/collusion-bench"
+build=1 sim=1
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    W1|W2|W3|scale) workload="$1" ;;
+    --docs) docs="$2"; shift ;;
+    --words) words="$2"; shift ;;
+    --mode) mode="$2"; shift ;;
+    --runs) runs="$2"; shift ;;
+    --grams) grams="$2"; shift ;;
+    --seed) seed="$2"; shift ;;
+    --copies) copies="$2"; shift ;;
+    --scratch) scratch="$2"; shift ;;
+    --no-build) build=0 ;;
+    --no-sim) sim=0 ;;
+    -h|--help) usage 0 ;;
+    *) echo "run.sh: unknown argument '$1'" >&2; usage 2 >&2 ;;
+  esac
+  shift
+done
+
+# The list of workloads to run: "name docs words mode" per entry.
+configs=()
+case "$workload" in
+  W1) configs=("W1 500 2000 3") ;;
+  W2) configs=("W2 2000 1000 2") ;;
+  W3) configs=("W3 10 1000000 3") ;;
+  scale) configs=("N=250 250 2000 3" "N=500 500 2000 3" "N=1000 1000 2000 3") ;;
+  "")
+    if [[ -z "$docs" || -z "$words" || -z "$mode" ]]; then
+      echo "run.sh: give a workload (W1, W2, W3, scale) or --docs, --words and --mode" >&2
+      usage 2 >&2
+    fi
+    configs=("custom $docs $words $mode") ;;
+esac
+for n in "$runs" "$grams" "$seed"; do
+  [[ "$n" =~ ^[0-9]+$ ]] || { echo "run.sh: '$n' is not a number" >&2; exit 2; }
+done
+[[ "$runs" -ge 1 ]] || { echo "run.sh: --runs must be at least 1" >&2; exit 2; }
+
+say() { printf '%s\n' "$*"; }
+section() { printf '\n== %s\n' "$*"; }
+
+cd "$repo"
+
+# --- tools ------------------------------------------------------------------
+if [[ ! -x /usr/bin/time ]]; then
+  say "installing the 'time' package for /usr/bin/time ..."
+  if [[ $(id -u) -eq 0 ]]; then
+    apt-get install -y time >/dev/null || { apt-get update >/dev/null && apt-get install -y time >/dev/null; }
+  else
+    sudo apt-get install -y time >/dev/null
+  fi
+fi
+have_sim=0
+if [[ $sim -eq 1 ]] && command -v sim_text >/dev/null 2>&1; then have_sim=1; fi
+
+mkdir -p "$scratch"
+scratch="$(cd "$scratch" && pwd)"
+build_log="$scratch/build.log"
+if [[ $build -eq 1 ]]; then
+  section "build (release preset)"
+  if ! { cmake --preset release && cmake --build --preset release; } >"$build_log" 2>&1; then
+    tail -n 40 "$build_log"
+    echo "run.sh: build failed, see $build_log" >&2
+    exit 1
+  fi
+  say "built build/release/collusion (log: $build_log)"
+fi
+program="$repo/build/release/collusion"
+[[ -x "$program" ]] || { echo "run.sh: $program is missing (build it or drop --no-build)" >&2; exit 1; }
+
+io_floor="$repo/build/bench/io_floor"
+if [[ ! -x "$io_floor" || "$here/io_floor.cpp" -nt "$io_floor" ]]; then
+  mkdir -p "$(dirname "$io_floor")"
+  g++ -std=c++20 -O2 -Wall -Wextra -o "$io_floor" "$here/io_floor.cpp"
+fi
+
+section "machine"
+say "cpus: $(nproc), memory: $(free -g | awk '/^Mem:/ {print $2}') GiB, scratch: $scratch ($(df -T "$scratch" | awk 'NR==2 {print $2}'))"
+say "load average at start: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine skews the figures)"
+say "program: $program ($(git -C "$repo" rev-parse --short HEAD 2>/dev/null || echo '?'))"
+if [[ $have_sim -eq 1 ]]; then say "peer: $(command -v sim_text) -p"; else say "peer: sim_text not on PATH, not timed"; fi
+
+results="$scratch/results-$(date +%Y%m%d-%H%M%S)-$$.jsonl"
+: >"$results"
+generator_sum="$(md5sum "$here/make_corpus.py" | cut -d' ' -f1)"
+
+for entry in "${configs[@]}"; do
+  read -r name n w m <<<"$entry"
+  case "$m" in
+    1) pairs=0 ;;
+    2) pairs=$((n - 1)) ;;
+    *) pairs=$((n * (n - 1) / 2)) ;;
+  esac
+  corpus="$scratch/n$n-w$w-m$m-g$grams-s$seed-c$copies"
+  section "$name: $n docs x $w words, mode $m, $pairs pairs -> $corpus"
+
+  stamp="docs=$n words=$w mode=$m grams=$grams seed=$seed copies=$copies generator=$generator_sum"
+  if [[ -f "$corpus/stamp" && "$(cat "$corpus/stamp")" == "$stamp" ]]; then
+    say "corpus: reusing the one generated before"
+  else
+    rm -rf "$corpus"
+    mkdir -p "$corpus"
+    python3 "$here/make_corpus.py" --docs "$n" --words "$w" --mode "$m" --grams "$grams" \
+      --seed "$seed" --copies "$copies" --out "$corpus"
+    printf '%s\n' "$stamp" >"$corpus/stamp"
+  fi
+  # The input documents, in study order.
+  sed -n 's/^file[0-9]*=//p' "$corpus/study.cfg" >"$corpus/inputs.list"
+
+  for ((r = 1; r <= runs; r++)); do
+    rm -rf "$corpus/out" "$corpus/floor"
+    mkdir -p "$corpus/out/log" "$corpus/out/voc" "$corpus/out/rep"
+    # Dirty pages of the previous run (and the discards of its deletion) are
+    # flushed before the clock starts, so they don't land in this run.
+    sync
+    status=0
+    /usr/bin/time -v -o "$corpus/time.txt" "$program" "$corpus/study.cfg" >"$corpus/stdout.txt" 2>&1 || status=$?
+    if [[ $status -ne 0 ]]; then
+      echo "run.sh: the study failed with exit status $status (see $corpus/stdout.txt, $corpus/out/log/log.log)" >&2
+      exit 1
+    fi
+
+    # I/O floor, right after the study: the same inputs, the same outputs.
+    find "$corpus/out" -type f >"$corpus/outputs.list"
+    sync
+    floor_line="$("$io_floor" "$corpus/inputs.list" "$corpus/outputs.list" "$corpus/out" "$corpus/floor")"
+    rm -rf "$corpus/floor"
+
+    sim_args=()
+    if [[ $have_sim -eq 1 ]]; then
+      if [[ "$m" == 2 ]]; then
+        # The first document against each other one: new files / old files.
+        { head -n 1 "$corpus/inputs.list"; echo /; tail -n +2 "$corpus/inputs.list"; } >"$corpus/sim.list"
+        sim_opts=(-p -S -i)
+      else
+        cp "$corpus/inputs.list" "$corpus/sim.list"
+        sim_opts=(-p -i)
+      fi
+      sim_status=0
+      sync
+      /usr/bin/time -v -o "$corpus/sim_time.txt" sim_text "${sim_opts[@]}" <"$corpus/sim.list" \
+        >"$corpus/sim.out" 2>&1 || sim_status=$?
+      if [[ $sim_status -eq 0 ]]; then
+        sim_args=(--sim-time "$corpus/sim_time.txt")
+      else
+        say "  sim_text failed with exit status $sim_status (see $corpus/sim.out); not counted"
+      fi
+    fi
+
+    python3 "$here/report.py" record --results "$results" --log "$corpus/out/log/log.log" \
+      --msg "$corpus/english.msg" --time "$corpus/time.txt" --floor "$floor_line" \
+      ${sim_args[@]+"${sim_args[@]}"} \
+      config="$name" docs="$n" words="$w" mode="$m" pairs="$pairs" run="$r"
+  done
+  python3 "$here/report.py" medians --results "$results" --config "$name"
+done
+
+section "summary (medians; times in seconds, steps are the log's laps)"
+python3 "$here/report.py" table --results "$results"
+say ""
+say "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
+say "records: $results; outputs of the last run: $scratch/<corpus>/out"
