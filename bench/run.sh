@@ -163,7 +163,9 @@ for entry in "${configs[@]}"; do
     fi
 
     # I/O floor, right after the study: the same inputs, the same outputs.
-    find "$corpus/out" -type f >"$corpus/outputs.list"
+    # In the order the study wrote them (by modification time), since the
+    # order of creation changes what the file system has to do.
+    find "$corpus/out" -type f -printf '%T@ %p\n' | sort -n -s -k1,1 | cut -d' ' -f2- >"$corpus/outputs.list"
     sync
     floor_line="$("$io_floor" "$corpus/inputs.list" "$corpus/outputs.list" "$corpus/out" "$corpus/floor")"
     rm -rf "$corpus/floor"
