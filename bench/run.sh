@@ -19,6 +19,7 @@
 #   --scratch DIR  where corpora and outputs go (default /tmp/collusion-bench)
 #   --no-build     use the existing build/release/collusion
 #   --no-sim       do not time sim_text even when it is on PATH
+#   --settle S     seconds to wait after deleting a run's outputs (default 35)
 #
 # One run: build the release preset, generate the corpus (or reuse it when the
 # same parameters made it before), then for each run: drop the old outputs, run
@@ -39,7 +40,7 @@ workload=""
 docs="" words="" mode=""
 runs=3 grams=3 seed=1 copies=0.3
 scratch="/tmp/collusion-bench"
-build=1 sim=1
+build=1 sim=1 settle=35
 while [[ $# -gt 0 ]]; do
   case "$1" in
     W1|W2|W3|scale) workload="$1" ;;
@@ -53,6 +54,7 @@ while [[ $# -gt 0 ]]; do
     --scratch) scratch="$2"; shift ;;
     --no-build) build=0 ;;
     --no-sim) sim=0 ;;
+    --settle) settle="$2"; shift ;;
     -h|--help) usage 0 ;;
     *) echo "run.sh: unknown argument '$1'" >&2; usage 2 >&2 ;;
   esac
@@ -150,11 +152,17 @@ for entry in "${configs[@]}"; do
   sed -n 's/^file[0-9]*=//p' "$corpus/study.cfg" >"$corpus/inputs.list"
 
   for ((r = 1; r <= runs; r++)); do
+    deleted=0
+    [[ -e "$corpus/out" || -e "$corpus/floor" ]] && deleted=1
     rm -rf "$corpus/out" "$corpus/floor"
     mkdir -p "$corpus/out/log" "$corpus/out/voc" "$corpus/out/rep"
     # Dirty pages of the previous run (and the discards of its deletion) are
-    # flushed before the clock starts, so they don't land in this run.
+    # flushed before the clock starts, so they don't land in this run. ext4
+    # also passes over inodes freed in the last half minute or so when it
+    # makes new files, which would charge the deletion to the study alone:
+    # let that time go by.
     sync
+    if [[ $settle -gt 0 && $deleted -eq 1 ]]; then sleep "$settle"; fi
     status=0
     /usr/bin/time -v -o "$corpus/time.txt" "$program" "$corpus/study.cfg" >"$corpus/stdout.txt" 2>&1 || status=$?
     if [[ $status -ne 0 ]]; then

@@ -15,25 +15,30 @@ std::string normalized(const std::string& path) {
 }
 }  // namespace
 
-const std::string& TOutputNames::normalDirectory(std::string_view directory) {
-  std::string key(directory);
-  auto it = normalDirectories_.find(key);
-  if (it == normalDirectories_.end()) {
-    std::string normal = normalized(key);
-    it = normalDirectories_.emplace(std::move(key), std::move(normal)).first;
+TOutputNames::TOutputNames() = default;
+TOutputNames::~TOutputNames() = default;
+
+TOutputNames::NameSet& TOutputNames::namesIn(std::string_view directory) {
+  auto it = spelled_.find(directory);
+  if (it == spelled_.end()) {
+    NameSet& names = used_[normalized(std::string(directory))];
+    it = spelled_.emplace(std::string(directory), &names).first;
   }
-  return it->second;
+  return *it->second;
 }
 
-void TOutputNames::reserve(const std::string& path) { used_.insert(normalized(path)); }
+void TOutputNames::reserve(const std::string& path) {
+  const std::filesystem::path whole(normalized(path));
+  used_[whole.parent_path().string()].insert(whole.filename().string());
+}
 
 std::string TOutputNames::claim(std::string_view directory, std::string_view name,
                                 std::string_view extension, bool& renamed) {
-  // Names never hold a separator, so the normal form of the directory plus the
-  // name is the normal form of the whole path.
-  const std::string& normalDir = normalDirectory(directory);
+  // Names never hold a separator, so a name within the normal form of its
+  // directory stands for the normal form of the whole path.
+  NameSet& names = namesIn(directory);
   renamed = false;
-  if (used_.insert(joinPath(normalDir, name)).second) return joinPath(directory, name);
+  if (names.emplace(name).second) return joinPath(directory, name);
 
   renamed = true;
   const std::string_view base = name.substr(0, name.size() - extension.size());
@@ -42,6 +47,6 @@ std::string TOutputNames::claim(std::string_view directory, std::string_view nam
     candidate += '~';
     candidate += std::to_string(n);
     candidate += extension;
-    if (used_.insert(joinPath(normalDir, candidate)).second) return joinPath(directory, candidate);
+    if (names.insert(candidate).second) return joinPath(directory, candidate);
   }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -10,6 +12,11 @@
 // directory, whether or not the write that used them succeeded.
 class TOutputNames {
  public:
+  TOutputNames();
+  ~TOutputNames();
+  TOutputNames(const TOutputNames&) = delete;
+  TOutputNames& operator=(const TOutputNames&) = delete;
+
   // Claims directory/name and returns the path to write: directory/name itself
   // when unused, otherwise the first free variant with "~2", "~3", ... inserted
   // before extension (which must end name) or, for an empty extension,
@@ -21,8 +28,19 @@ class TOutputNames {
   void reserve(const std::string& path);
 
  private:
-  const std::string& normalDirectory(std::string_view directory);
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+  using NameSet = std::unordered_set<std::string, Hash, std::equal_to<>>;
 
-  std::unordered_set<std::string> used_;
-  std::unordered_map<std::string, std::string> normalDirectories_;
+  // The names used in the directory that directory normalises to.
+  NameSet& namesIn(std::string_view directory);
+
+  // Names used, by normalised directory.
+  std::unordered_map<std::string, NameSet, Hash, std::equal_to<>> used_;
+  // The name sets of directories as the settings spell them.
+  std::unordered_map<std::string, NameSet*, Hash, std::equal_to<>> spelled_;
 };

@@ -154,7 +154,9 @@ void TVocabulary::appendFileText(std::string& out) const {
   if (n == 0) return;
   const std::size_t width = decimalDigits(n);
 
-  std::vector<SortEntry> entries(n);
+  // One buffer serves every vocabulary a study writes.
+  static thread_local std::vector<SortEntry> entries;
+  entries.resize(n);
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < n; ++i) {
     char key[16] = {};

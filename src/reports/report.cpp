@@ -32,10 +32,15 @@ void TReportGrams::fill(const TParamFile& result) {
 }
 
 std::string TReportGrams::fileText() const {
+  std::string text;
+  appendFileText(text);
+  return text;
+}
+
+void TReportGrams::appendFileText(std::string& text) const {
   char similarity[32];
   std::snprintf(similarity, sizeof similarity, "%6.4g", similarity_);
-  std::string text;
-  text.reserve(96 + file1Name().size() + file2Name().size());
+  text.reserve(text.size() + 96 + file1Name().size() + file2Name().size());
   text += "file1: ";
   text += file1Name();
   text += "\nfile2: ";
@@ -48,7 +53,6 @@ std::string TReportGrams::fileText() const {
   text += std::to_string(commonChunks_);
   text += "\nsimilarity: ";
   text += similarity;
-  return text;
 }
 
 bool TReportGrams::save(const std::string& directory) {
@@ -62,7 +66,10 @@ bool TReportGrams::save(const std::string& directory) {
   } else {
     path = joinPath(directory, name);
   }
-  return writeWholeFile(path, fileText());
+  static thread_local std::string buffer;
+  buffer.clear();
+  appendFileText(buffer);
+  return writeWholeFile(path, buffer);
 }
 
 bool TReportGrams::isValid() const {

@@ -60,6 +60,7 @@ class TReportGrams : public TReport {
   bool isValid() const;
   // The bytes of the report file.
   std::string fileText() const;
+  void appendFileText(std::string& text) const;
 
  private:
   double similarity_ = 0;
