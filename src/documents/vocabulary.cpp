@@ -38,11 +38,14 @@ inline std::uint64_t prefixKey(const char* p, std::size_t n) {
 }
 
 // What orders one entry of the file: the padded count with its "\n" (at most
-// 11 bytes, as two zero-filled big-endian keys), then the chunk text.
+// 11 bytes, as two zero-filled big-endian keys), then the chunk text, whose
+// first sixteen bytes are kept here too so that most comparisons need not
+// look the text up.
 struct SortEntry {
   std::uint64_t countHigh;
   std::uint64_t countLow;
-  std::uint64_t chunkPrefix;
+  std::uint64_t chunkHigh;
+  std::uint64_t chunkLow;
   std::uint32_t entry;
 };
 
@@ -170,15 +173,17 @@ void TVocabulary::appendFileText(std::string& out) const {
     key[pad + length] = '\n';
     const std::string_view chunk = dictionary_->text(ids_[i]);
     entries[i] = {prefixKey(key, 8), prefixKey(key + 8, 8), prefixKey(chunk.data(), chunk.size()),
+                  chunk.size() > 8 ? prefixKey(chunk.data() + 8, chunk.size() - 8) : 0,
                   static_cast<std::uint32_t>(i)};
     bytes += pad + length + 2 + chunk.size();
   }
-  // Descending: the larger key first; chunks that agree in their first eight
-  // bytes are told apart by their whole text.
+  // Descending: the larger key first; chunks that agree in their first
+  // sixteen bytes are told apart by their whole text.
   std::sort(entries.begin(), entries.end(), [this](const SortEntry& a, const SortEntry& b) {
     if (a.countHigh != b.countHigh) return a.countHigh > b.countHigh;
     if (a.countLow != b.countLow) return a.countLow > b.countLow;
-    if (a.chunkPrefix != b.chunkPrefix) return a.chunkPrefix > b.chunkPrefix;
+    if (a.chunkHigh != b.chunkHigh) return a.chunkHigh > b.chunkHigh;
+    if (a.chunkLow != b.chunkLow) return a.chunkLow > b.chunkLow;
     const std::string_view x = dictionary_->text(ids_[a.entry]);
     const std::string_view y = dictionary_->text(ids_[b.entry]);
     return x.compare(y) > 0;  // char_traits<char> compares as unsigned char

@@ -40,6 +40,9 @@ TEST(VocabularyFile, OrdersByPaddedCountThenChunkDescending) {
       {{{"x", 3}, {"y", 1}, {"z", 12}}, "3\nx\n12\nz\n1\ny"},
       // Equal counts fall in descending byte order of the chunk.
       {{{"apple", 1}, {"cherry", 1}}, "1\ncherry\n1\napple"},
+      // Chunks alike in their first sixteen bytes, one a prefix of another.
+      {{{"aaaaaaaaaaaaaaaa", 1}, {"aaaaaaaaaaaaaaaaaab", 1}, {"aaaaaaaaaaaaaaaaaaa", 1}},
+       "1\naaaaaaaaaaaaaaaaaab\n1\naaaaaaaaaaaaaaaaaaa\n1\naaaaaaaaaaaaaaaa"},
       // Bytes from 128 up sort above ASCII.
       {{{"\xC3\xA9t\xC3\xA9", 1}, {"zoo", 1}}, "1\n\xC3\xA9t\xC3\xA9\n1\nzoo"},
   };
