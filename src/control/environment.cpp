@@ -1,5 +1,7 @@
 #include "control/environment.h"
 
+#include "control/text_file.h"
+
 TEnvironment* environment = nullptr;
 
 TEnvironment::TEnvironment(const TParamFile& map)
@@ -12,6 +14,15 @@ TEnvironment::TEnvironment(const TParamFile& map)
 TEnvironment::~TEnvironment() {
   config.reset();
   messages.reset();
+}
+
+std::string claimOutputPath(std::string_view directory, std::string_view name,
+                            std::string_view extension) {
+  if (!environment) return joinPath(directory, name);
+  bool renamed = false;
+  std::string path = environment->outputNames->claim(directory, name, extension, renamed);
+  if (renamed) environment->warning("warning_output_renamed", path);
+  return path;
 }
 
 void TEnvironment::progress(std::string_view key, std::string_view argument, bool withLap) const {

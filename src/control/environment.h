@@ -41,3 +41,9 @@ class TEnvironment {
 
 // The environment of the running study, or null when none runs.
 extern TEnvironment* environment;
+
+// The path to write the output file name (ending in extension) in directory:
+// claimed in the running study's output names, renamed with a warning when
+// the study used it already. Without a study, directory/name.
+std::string claimOutputPath(std::string_view directory, std::string_view name,
+                            std::string_view extension);

@@ -25,11 +25,12 @@ void TDoc::setText(std::string value) {
 
 std::string TDoc::fullPath() const { return joinPath(directory_, fileName_); }
 
-std::string_view TDoc::stem() const {
-  const std::string_view name(fileName_);
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string_view::npos ? name : name.substr(0, dot);
+std::string_view stemOf(std::string_view fileName) {
+  const std::size_t dot = fileName.rfind('.');
+  return dot == std::string_view::npos ? fileName : fileName.substr(0, dot);
 }
+
+std::string_view TDoc::stem() const { return stemOf(fileName_); }
 
 bool TDoc::exists() const { return pathExists(fullPath()); }
 
@@ -57,13 +58,5 @@ bool TDoc::saveVocabulary(const std::string& targetDirectory) const {
   if (targetDirectory.empty()) return false;
   std::string name(stem());
   name += ".voc";
-  std::string path;
-  if (environment) {
-    bool renamed = false;
-    path = environment->outputNames->claim(targetDirectory, name, ".voc", renamed);
-    if (renamed) environment->warning("warning_output_renamed", path);
-  } else {
-    path = joinPath(targetDirectory, name);
-  }
-  return vocabulary_->saveToFile(path) >= 0;
+  return vocabulary_->saveToFile(claimOutputPath(targetDirectory, name, ".voc")) >= 0;
 }

@@ -7,6 +7,10 @@
 
 #include "documents/vocabulary.h"
 
+// A file name up to, not including, its last "."; the whole name when it has
+// none.
+std::string_view stemOf(std::string_view fileName);
+
 // One input document: where its file lies, its text and its chunk vocabulary.
 class TDoc {
  public:

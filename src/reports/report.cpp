@@ -58,14 +58,7 @@ void TReportGrams::appendFileText(std::string& text) const {
 bool TReportGrams::save(const std::string& directory) {
   if (directory.empty()) return false;
   const std::string name = file1Name() + "." + file2Name();
-  std::string path;
-  if (environment) {
-    bool renamed = false;
-    path = environment->outputNames->claim(directory, name, "", renamed);
-    if (renamed) environment->warning("warning_output_renamed", path);
-  } else {
-    path = joinPath(directory, name);
-  }
+  const std::string path = claimOutputPath(directory, name, "");
   static thread_local std::string buffer;
   buffer.clear();
   appendFileText(buffer);

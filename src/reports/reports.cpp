@@ -4,14 +4,7 @@
 
 #include "control/environment.h"
 #include "control/param_file.h"
-
-namespace {
-// A name up to its last "."; the whole name when it has none.
-std::string_view stemOf(std::string_view name) {
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string_view::npos ? name : name.substr(0, dot);
-}
-}  // namespace
+#include "documents/doc.h"
 
 bool TReports::add(const TParamFile& result, std::unique_ptr<TVocabulary>& vocabulary) {
   if (result.count() <= 0) return false;
@@ -41,10 +34,7 @@ std::int32_t TReports::saveAll() {
     name += '-';
     name += stemOf(report->file2Name());
     name += ".voc";
-    bool renamed = false;
-    const std::string path = environment->outputNames->claim(dirVocabularies, name, ".voc", renamed);
-    if (renamed) environment->warning("warning_output_renamed", path);
-    (void)report->commonVocabulary()->saveToFile(path);
+    (void)report->commonVocabulary()->saveToFile(claimOutputPath(dirVocabularies, name, ".voc"));
   }
   return saved;
 }
