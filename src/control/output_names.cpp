@@ -18,18 +18,27 @@ std::string normalized(const std::string& path) {
 TOutputNames::TOutputNames() = default;
 TOutputNames::~TOutputNames() = default;
 
+bool TOutputNames::insert(NameSet& names, std::string_view name) {
+  const std::uint32_t before = names.size();
+  names.intern(name);
+  return names.size() != before;
+}
+
 TOutputNames::NameSet& TOutputNames::namesIn(std::string_view directory) {
   auto it = spelled_.find(directory);
   if (it == spelled_.end()) {
-    NameSet& names = used_[normalized(std::string(directory))];
-    it = spelled_.emplace(std::string(directory), &names).first;
+    std::unique_ptr<NameSet>& names = used_[normalized(std::string(directory))];
+    if (!names) names = std::make_unique<NameSet>();
+    it = spelled_.emplace(std::string(directory), names.get()).first;
   }
   return *it->second;
 }
 
 void TOutputNames::reserve(const std::string& path) {
   const std::filesystem::path whole(normalized(path));
-  used_[whole.parent_path().string()].insert(whole.filename().string());
+  std::unique_ptr<NameSet>& names = used_[whole.parent_path().string()];
+  if (!names) names = std::make_unique<NameSet>();
+  insert(*names, whole.filename().string());
 }
 
 std::string TOutputNames::claim(std::string_view directory, std::string_view name,
@@ -38,7 +47,7 @@ std::string TOutputNames::claim(std::string_view directory, std::string_view nam
   // directory stands for the normal form of the whole path.
   NameSet& names = namesIn(directory);
   renamed = false;
-  if (names.emplace(name).second) return joinPath(directory, name);
+  if (insert(names, name)) return joinPath(directory, name);
 
   renamed = true;
   const std::string_view base = name.substr(0, name.size() - extension.size());
@@ -47,6 +56,6 @@ std::string TOutputNames::claim(std::string_view directory, std::string_view nam
     candidate += '~';
     candidate += std::to_string(n);
     candidate += extension;
-    if (names.insert(candidate).second) return joinPath(directory, candidate);
+    if (insert(names, candidate)) return joinPath(directory, candidate);
   }
 }

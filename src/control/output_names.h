@@ -1,10 +1,11 @@
 #pragma once
 
-#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
+
+#include "documents/chunk_dictionary.h"
 
 // The output paths a study has used, so that no file is written twice in one
 // study. Paths are compared after lexical normalisation against the current
@@ -29,17 +30,20 @@ class TOutputNames {
  private:
   struct Hash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>{}(text);
-    }
+    std::size_t operator()(std::string_view text) const { return TChunkDictionary::hash(text); }
   };
-  using NameSet = std::unordered_set<std::string, Hash, std::equal_to<>>;
+  // The names used in one directory. A study claims hundreds of thousands of
+  // them, so they are interned in one arena (a string dictionary) rather than
+  // held as a node and a string each.
+  using NameSet = TChunkDictionary;
 
+  // Adds name to names; false when it was there already.
+  static bool insert(NameSet& names, std::string_view name);
   // The names used in the directory that directory normalises to.
   NameSet& namesIn(std::string_view directory);
 
   // Names used, by normalised directory.
-  std::unordered_map<std::string, NameSet, Hash, std::equal_to<>> used_;
+  std::unordered_map<std::string, std::unique_ptr<NameSet>, Hash, std::equal_to<>> used_;
   // The name sets of directories as the settings spell them.
   std::unordered_map<std::string, NameSet*, Hash, std::equal_to<>> spelled_;
 };
