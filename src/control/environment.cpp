@@ -7,7 +7,8 @@ TEnvironment* environment = nullptr;
 TEnvironment::TEnvironment(const TParamFile& map)
     : config(std::make_unique<TConfig>(map)),
       messages(std::make_unique<TParamFile>()),
-      outputNames(std::make_unique<TOutputNames>()) {
+      outputNames(std::make_unique<TOutputNames>()),
+      outputDirectories(std::make_unique<TDirectoryHandles>()) {
   messages->load(config->interLangFileName);
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "control/config.h"
+#include "control/directory_handles.h"
 #include "control/output_names.h"
 #include "control/param_file.h"
 #include "log/log.h"
@@ -37,6 +38,8 @@ class TEnvironment {
   // The log belongs to main and outlives the environment.
   TLog* log = nullptr;
   std::unique_ptr<TOutputNames> outputNames;
+  // Handles of the directories output files go into, used by writeWholeFile.
+  std::unique_ptr<TDirectoryHandles> outputDirectories;
 };
 
 // The environment of the running study, or null when none runs.

@@ -7,6 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "control/directory_handles.h"
+#include "control/environment.h"
+
 std::string joinPath(std::string_view directory, std::string_view name) {
   std::string path;
   path.reserve(directory.size() + 1 + name.size());
@@ -72,10 +75,39 @@ bool pathExists(const std::string& path) {
   return usablePath(path) && ::stat(path.c_str(), &st) == 0;
 }
 
+namespace {
+// Creates (or truncates) the file at path for writing. While a study runs, a
+// file is created relative to a handle of its directory; should that fail
+// (the directory was removed or replaced since its handle was opened), the
+// whole path is tried as it stands.
+int createForWriting(const std::string& path, int& directory, const char*& name) {
+  constexpr int kFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK;
+  directory = AT_FDCWD;
+  name = path.c_str();
+  const std::size_t cut = path.rfind(kPathSeparator);
+  if (environment && environment->outputDirectories && cut != std::string::npos && cut > 0 &&
+      cut + 1 < path.size()) {
+    const int handle =
+        environment->outputDirectories->handleOf(std::string_view(path).substr(0, cut));
+    if (handle >= 0) {
+      const int fd = ::openat(handle, path.c_str() + cut + 1, kFlags, 0666);
+      if (fd >= 0) {
+        directory = handle;
+        name = path.c_str() + cut + 1;
+        return fd;
+      }
+    }
+  }
+  return ::open(path.c_str(), kFlags, 0666);
+}
+}  // namespace
+
 bool writeWholeFile(const std::string& path, std::string_view data) {
   if (!usablePath(path)) return false;
   // Non-blocking: a FIFO without a reader fails at once instead of hanging.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+  int directory = AT_FDCWD;
+  const char* name = nullptr;
+  const int fd = createForWriting(path, directory, name);
   if (fd < 0) return false;
   bool ok = true;
   const char* p = data.data();
@@ -93,6 +125,6 @@ bool writeWholeFile(const std::string& path, std::string_view data) {
     }
   }
   if (::close(fd) != 0) ok = false;
-  if (!ok) ::unlink(path.c_str());
+  if (!ok) ::unlinkat(directory, name, 0);
   return ok;
 }
