@@ -1,11 +1,11 @@
 #include "stages/pre_proc.h"
 
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "control/config.h"
 #include "control/environment.h"
+#include "documents/chunk_dictionary.h"
 #include "documents/files.h"
 
 void TPreProcDoc::configure(const TConfig& config) {
@@ -225,26 +225,81 @@ class TokenPasses {
   bool changed_ = false;
 };
 
-struct ViewHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view text) const {
-    return std::hash<std::string_view>{}(text);
+// A run of stop words, for looking tokens up. Most tokens of a text are no
+// stop word, and most of those are told apart by their length or first byte
+// alone; the rest are looked up by hash.
+class WordTable {
+ public:
+  WordTable(const std::vector<std::string>& words, std::size_t begin, std::size_t end) {
+    std::size_t capacity = 16;
+    while (capacity < (end - begin) * 2) capacity *= 2;
+    slots_.assign(capacity, 0);
+    mask_ = capacity - 1;
+    for (std::size_t w = begin; w < end; ++w) {
+      const std::string_view word = words[w];
+      const auto h = static_cast<std::uint32_t>(TChunkDictionary::hash(word));
+      std::size_t at = h & mask_;
+      for (; slots_[at] != 0; at = (at + 1) & mask_) {
+        if (static_cast<std::uint32_t>(slots_[at] >> 32) == h &&
+            words_[static_cast<std::uint32_t>(slots_[at]) - 1] == word) {
+          break;
+        }
+      }
+      if (slots_[at] == 0) {
+        words_.push_back(word);
+        slots_[at] = (std::uint64_t{h} << 32) | words_.size();
+        lengths_ |= std::uint64_t{1} << (word.size() < 63 ? word.size() : 63);
+        if (!word.empty()) firsts_[static_cast<unsigned char>(word[0]) / 64] |=
+            std::uint64_t{1} << (static_cast<unsigned char>(word[0]) % 64);
+      }
+    }
   }
+
+  // The number of distinct words.
+  std::size_t size() const { return words_.size(); }
+
+  // The index (among the distinct words, first seen first) of the word equal
+  // to token, or -1.
+  std::int64_t find(std::string_view token) const {
+    if ((lengths_ >> (token.size() < 63 ? token.size() : 63) & 1) == 0) return -1;
+    if (!token.empty()) {
+      const auto first = static_cast<unsigned char>(token[0]);
+      if ((firsts_[first / 64] >> (first % 64) & 1) == 0) return -1;
+    }
+    const auto h = static_cast<std::uint32_t>(TChunkDictionary::hash(token));
+    for (std::size_t at = h & mask_; slots_[at] != 0; at = (at + 1) & mask_) {
+      const auto index = static_cast<std::uint32_t>(slots_[at]) - 1;
+      if (static_cast<std::uint32_t>(slots_[at] >> 32) == h && words_[index] == token) {
+        return index;
+      }
+    }
+    return -1;
+  }
+
+ private:
+  std::vector<std::string_view> words_;
+  // Open addressing: 0 for an empty slot, else the word's 32-bit hash in the
+  // high half and its index + 1 in the low half.
+  std::vector<std::uint64_t> slots_;
+  std::size_t mask_ = 0;
+  // The lengths (63 standing for any longer) and first bytes words have.
+  std::uint64_t lengths_ = 0;
+  std::uint64_t firsts_[4] = {};
 };
 
 // The passes of words[begin, end), none of which holds a blank.
 void stripWords(std::string& text, const std::vector<std::string>& words, std::size_t begin,
                 std::size_t end) {
-  std::unordered_map<std::string_view, std::vector<std::size_t>, ViewHash, std::equal_to<>>
-      positions;
-  for (std::size_t w = begin; w < end; ++w) positions.try_emplace(words[w]);
+  const WordTable table(words, begin, end);
+  // The positions of the tokens equal to each distinct word.
+  std::vector<std::vector<std::size_t>> positions(table.size());
   TokenPasses passes(text);
   for (std::size_t i = 0; i < passes.tokens(); ++i) {
-    const auto it = positions.find(passes.token(i));
-    if (it != positions.end()) it->second.push_back(i);
+    const std::int64_t word = table.find(passes.token(i));
+    if (word >= 0) positions[static_cast<std::size_t>(word)].push_back(i);
   }
   for (std::size_t w = begin; w < end; ++w) {
-    auto& list = positions.find(std::string_view(words[w]))->second;
+    auto& list = positions[static_cast<std::size_t>(table.find(words[w]))];
     if (!list.empty()) passes.pass(list);
   }
   if (passes.changed()) text = passes.rebuild();
