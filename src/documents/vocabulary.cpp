@@ -30,26 +30,61 @@ std::size_t decimalDigits(std::size_t n) {
 // Big-endian load of up to 8 bytes, zero-filled: integer order of two such
 // keys is the byte order of their texts' first eight bytes.
 inline std::uint64_t prefixKey(const char* p, std::size_t n) {
-  unsigned char bytes[8] = {};
-  std::memcpy(bytes, p, n < 8 ? n : 8);
   std::uint64_t key = 0;
-  for (unsigned char b : bytes) key = (key << 8) | b;
-  return key;
+  std::memcpy(&key, p, n < 8 ? n : 8);
+  return __builtin_bswap64(key);
 }
 
-// What orders one entry of the file: the padded count with its "\n" (at most
-// 11 bytes, as two zero-filled big-endian keys), then the chunk text, whose
-// first sixteen bytes are kept here too so that most comparisons need not
-// look the text up.
+// One entry of the file as it is sorted: the rank of its padded count (0 for
+// the count whose padded text comes last in byte order, so first in the file)
+// and its chunk, whose first sixteen bytes are kept here so that most
+// comparisons need not look the text up.
 struct SortEntry {
-  std::uint64_t countHigh;
-  std::uint64_t countLow;
   std::uint64_t chunkHigh;
   std::uint64_t chunkLow;
   const char* text;
   std::uint32_t length;
-  std::uint32_t entry;
+  std::uint32_t rank;
 };
+
+// Descending byte order of the chunks.
+inline bool chunkAfter(const SortEntry& a, const SortEntry& b) {
+  if (a.chunkHigh != b.chunkHigh) return a.chunkHigh > b.chunkHigh;
+  if (a.chunkLow != b.chunkLow) return a.chunkLow > b.chunkLow;
+  // char_traits<char> compares as unsigned char.
+  return std::string_view(a.text, a.length).compare(std::string_view(b.text, b.length)) > 0;
+}
+
+// Sorts [first, last) by chunkAfter. A large range is first spread over
+// buckets by the chunks' first two bytes, so that the comparison sort that
+// finishes each bucket works on a part that stays in cache.
+void sortChunks(SortEntry* first, SortEntry* last) {
+  const auto n = static_cast<std::size_t>(last - first);
+  constexpr std::size_t kBucketed = std::size_t{1} << 13;
+  if (n < kBucketed) {
+    std::sort(first, last, chunkAfter);
+    return;
+  }
+  constexpr std::size_t kBuckets = std::size_t{1} << 16;
+  static thread_local std::vector<std::uint32_t> starts;
+  static thread_local std::vector<SortEntry> spread;
+  starts.assign(kBuckets + 1, 0);
+  spread.resize(n);
+  const auto bucketOf = [](const SortEntry& e) {
+    return kBuckets - 1 - static_cast<std::size_t>(e.chunkHigh >> 48);
+  };
+  for (const SortEntry* e = first; e != last; ++e) ++starts[bucketOf(*e) + 1];
+  for (std::size_t b = 1; b <= kBuckets; ++b) starts[b] += starts[b - 1];
+  for (const SortEntry* e = first; e != last; ++e) spread[starts[bucketOf(*e)]++] = *e;
+  // starts[b] is now where bucket b ends.
+  std::size_t begin = 0;
+  for (std::size_t b = 0; b < kBuckets; ++b) {
+    const std::size_t end = starts[b];
+    if (end - begin > 1) std::sort(spread.data() + begin, spread.data() + end, chunkAfter);
+    begin = end;
+  }
+  std::copy(spread.begin(), spread.end(), first);
+}
 
 }  // namespace
 
@@ -159,55 +194,101 @@ void TVocabulary::appendFileText(std::string& out) const {
   if (n == 0) return;
   const std::size_t width = decimalDigits(n);
 
-  // One buffer serves every vocabulary a study writes.
-  static thread_local std::vector<SortEntry> entries;
-  entries.resize(n);
-  std::size_t bytes = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    char key[16] = {};
-    char digits[12];
-    const auto count = countAt(i);
-    const auto length = static_cast<std::size_t>(
-        std::to_chars(digits, digits + sizeof digits, count).ptr - digits);
-    const std::size_t pad = length < width ? width - length : 0;
-    std::memset(key, '0', pad);
-    std::memcpy(key + pad, digits, length);
-    key[pad + length] = '\n';
-    const std::string_view chunk = dictionary_->text(ids_[i]);
-    entries[i] = {prefixKey(key, 8), prefixKey(key + 8, 8), prefixKey(chunk.data(), chunk.size()),
-                  chunk.size() > 8 ? prefixKey(chunk.data() + 8, chunk.size() - 8) : 0,
-                  chunk.data(), static_cast<std::uint32_t>(chunk.size()),
-                  static_cast<std::uint32_t>(i)};
-    bytes += pad + length + 2 + chunk.size();
+  // The distinct counts, each with its padded text and "\n", ranked by that
+  // text in descending byte order: the entries then sort by rank, then chunk.
+  // One set of buffers serves every vocabulary a study writes.
+  static thread_local std::vector<std::int32_t> counts;
+  counts.clear();
+  if (counts_.empty()) {
+    counts.push_back(1);
+  } else {
+    counts.assign(counts_.begin(), counts_.end());
+    std::sort(counts.begin(), counts.end());
+    counts.erase(std::unique(counts.begin(), counts.end()), counts.end());
   }
-  // Descending: the larger key first; chunks that agree in their first
-  // sixteen bytes are told apart by their whole text.
-  std::sort(entries.begin(), entries.end(), [](const SortEntry& a, const SortEntry& b) {
-    if (a.countHigh != b.countHigh) return a.countHigh > b.countHigh;
-    if (a.countLow != b.countLow) return a.countLow > b.countLow;
-    if (a.chunkHigh != b.chunkHigh) return a.chunkHigh > b.chunkHigh;
-    if (a.chunkLow != b.chunkLow) return a.chunkLow > b.chunkLow;
-    const std::string_view x(a.text, a.length);
-    const std::string_view y(b.text, b.length);
-    return x.compare(y) > 0;  // char_traits<char> compares as unsigned char
+  struct CountText {
+    std::int32_t count;
+    std::uint32_t length;
+    // The padded count and "\n": at most 11 bytes, since neither the padding
+    // width nor a count's own digits exceed 10.
+    char text[16];
+  };
+  static thread_local std::vector<CountText> texts;
+  texts.resize(counts.size());
+  for (std::size_t c = 0; c < counts.size(); ++c) {
+    CountText& t = texts[c];
+    char digits[12];
+    const auto length = static_cast<std::size_t>(
+        std::to_chars(digits, digits + sizeof digits, counts[c]).ptr - digits);
+    const std::size_t pad = length < width ? width - length : 0;
+    std::memset(t.text, '0', pad);
+    std::memcpy(t.text + pad, digits, length);
+    t.text[pad + length] = '\n';
+    t.count = counts[c];
+    t.length = static_cast<std::uint32_t>(pad + length + 1);
+  }
+  std::sort(texts.begin(), texts.end(), [](const CountText& a, const CountText& b) {
+    return std::string_view(a.text, a.length).compare(std::string_view(b.text, b.length)) > 0;
   });
+  // rankOf[c] is the rank of counts[c]; entries find c by binary search, or
+  // at once in the compact form.
+  static thread_local std::vector<std::uint32_t> rankOf;
+  rankOf.resize(counts.size());
+  for (std::size_t r = 0; r < texts.size(); ++r) {
+    const auto c = static_cast<std::size_t>(
+        std::lower_bound(counts.begin(), counts.end(), texts[r].count) - counts.begin());
+    rankOf[c] = static_cast<std::uint32_t>(r);
+  }
+  const auto rankAt = [&](std::size_t i) -> std::uint32_t {
+    if (counts_.empty()) return 0;
+    return rankOf[static_cast<std::size_t>(
+        std::lower_bound(counts.begin(), counts.end(), counts_[i]) - counts.begin())];
+  };
 
-  out.reserve(out.size() + bytes);
+  // The entries, placed by rank at once (a counting sort), then each rank's
+  // run sorted by chunk.
+  static thread_local std::vector<std::size_t> rankStarts;
+  static thread_local std::vector<std::uint32_t> ranks;
+  rankStarts.assign(texts.size() + 1, 0);
+  ranks.resize(n);
+  std::size_t bytes = n - 1;  // the "\n" between entries
+  for (std::size_t i = 0; i < n; ++i) {
+    ranks[i] = rankAt(i);
+    ++rankStarts[ranks[i] + 1];
+    bytes += texts[ranks[i]].length;
+  }
+  for (std::size_t r = 1; r < rankStarts.size(); ++r) rankStarts[r] += rankStarts[r - 1];
+  static thread_local std::vector<SortEntry> entries;
+  static thread_local std::vector<std::size_t> next;
+  entries.resize(n);
+  next.assign(rankStarts.begin(), rankStarts.end() - 1);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string_view chunk = dictionary_->text(ids_[i]);
+    bytes += chunk.size();
+    entries[next[ranks[i]]++] = {prefixKey(chunk.data(), chunk.size()),
+                                 chunk.size() > 8 ? prefixKey(chunk.data() + 8, chunk.size() - 8)
+                                                  : 0,
+                                 chunk.data(), static_cast<std::uint32_t>(chunk.size()), ranks[i]};
+  }
+  for (std::size_t r = 0; r + 1 < rankStarts.size(); ++r) {
+    sortChunks(entries.data() + rankStarts[r], entries.data() + rankStarts[r + 1]);
+  }
+
   // The texts are read in sorted order, that is all over the dictionary:
   // ask for each a few entries ahead.
-  constexpr std::size_t kAhead = 8;
+  const std::size_t start = out.size();
+  out.resize(start + bytes);
+  char* p = out.data() + start;
+  constexpr std::size_t kAhead = 16;
   for (std::size_t k = 0; k < n; ++k) {
     const SortEntry& e = entries[k];
     if (k + kAhead < n) __builtin_prefetch(entries[k + kAhead].text);
-    if (k != 0) out += '\n';
-    char digits[12];
-    const auto count = countAt(e.entry);
-    const auto length = static_cast<std::size_t>(
-        std::to_chars(digits, digits + sizeof digits, count).ptr - digits);
-    if (length < width) out.append(width - length, '0');
-    out.append(digits, length);
-    out += '\n';
-    out.append(e.text, e.length);
+    if (k != 0) *p++ = '\n';
+    const CountText& t = texts[e.rank];
+    std::memcpy(p, t.text, t.length);
+    p += t.length;
+    std::memcpy(p, e.text, e.length);
+    p += e.length;
   }
 }
 

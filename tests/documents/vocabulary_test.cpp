@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "../support.h"
 
 namespace {
@@ -72,6 +79,37 @@ TEST(VocabularyFile, TwentyFiveSharedChunksAllWrittenAs01) {
   const std::string text = v.fileText();
   EXPECT_EQ(0u, text.find("01\ny x\n01\nx x\n"));
   EXPECT_EQ(text.size() - 6, text.rfind("01\na x"));
+}
+
+// Large vocabularies are sorted in buckets by their first bytes; the file must
+// still be the entries' texts in plain descending byte order. Chunks here share
+// long prefixes, hold NUL and high bytes, and counts reach past the padding.
+TEST(VocabularyFile, LargeRandomVocabulariesMatchADirectSort) {
+  std::mt19937 random(7);
+  const std::string alphabet("ab\0\xFF z", 6);
+  for (const std::size_t distinct : {std::size_t{9}, std::size_t{20000}}) {
+    TVocabulary v;
+    std::map<std::string, int> counts;
+    while (counts.size() < distinct) {
+      std::string chunk(random() % 3 == 0 ? "aaaaaaaaaaaaaaaa" : "");
+      const std::size_t length = 1 + random() % 20;
+      for (std::size_t i = 0; i < length; ++i) chunk += alphabet[random() % alphabet.size()];
+      const int times = random() % 4 == 0 ? 1 + static_cast<int>(random() % 120) : 1;
+      addTimes(v, chunk, times);
+      counts[chunk] += times;
+    }
+    const std::size_t width = std::to_string(counts.size()).size();
+    std::vector<std::string> entries;
+    for (const auto& [chunk, count] : counts) {
+      std::string number = std::to_string(count);
+      if (number.size() < width) number.insert(0, width - number.size(), '0');
+      entries.push_back(number + "\n" + chunk);
+    }
+    std::sort(entries.begin(), entries.end(), std::greater<>());
+    std::string want;
+    for (const std::string& entry : entries) want += (want.empty() ? "" : "\n") + entry;
+    EXPECT_EQ(want, v.fileText()) << distinct << " chunks";
+  }
 }
 
 using VocabularySave = ScratchTest;
