@@ -36,6 +36,11 @@ class TChunkDictionary {
     return {start, length};
   }
   std::uint32_t size() const { return static_cast<std::uint32_t>(starts_.size()); }
+  // Start loading where the text of id is found, then (some steps later, once
+  // that has arrived) the text itself, so that a later text(id) does not wait
+  // for memory.
+  void prefetchWhere(std::uint32_t id) const { __builtin_prefetch(&starts_[id]); }
+  void prefetchText(std::uint32_t id) const { __builtin_prefetch(starts_[id] - sizeof(std::uint32_t)); }
 
   static std::uint64_t hash(std::string_view text);
 

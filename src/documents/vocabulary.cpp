@@ -197,10 +197,22 @@ void TVocabulary::appendFileText(std::string& out) const {
   // The distinct counts, each with its padded text and "\n", ranked by that
   // text in descending byte order: the entries then sort by rank, then chunk.
   // One set of buffers serves every vocabulary a study writes.
+  // Counts up to kTabled are found through a table indexed by count; a
+  // vocabulary with larger ones sorts its counts and searches them.
+  constexpr std::int32_t kTabled = 1 << 16;
   static thread_local std::vector<std::int32_t> counts;
+  static thread_local std::vector<std::uint32_t> tabled;
   counts.clear();
-  if (counts_.empty()) {
-    counts.push_back(1);
+  std::int32_t largest = 1;
+  for (const std::int32_t count : counts_) largest = std::max(largest, count);
+  const bool useTable = largest <= kTabled;
+  if (useTable) {
+    tabled.assign(static_cast<std::size_t>(largest) + 1, 0);
+    if (counts_.empty()) tabled[1] = 1;
+    for (const std::int32_t count : counts_) tabled[static_cast<std::size_t>(count)] = 1;
+    for (std::int32_t count = 1; count <= largest; ++count) {
+      if (tabled[static_cast<std::size_t>(count)]) counts.push_back(count);
+    }
   } else {
     counts.assign(counts_.begin(), counts_.end());
     std::sort(counts.begin(), counts.end());
@@ -230,19 +242,21 @@ void TVocabulary::appendFileText(std::string& out) const {
   std::sort(texts.begin(), texts.end(), [](const CountText& a, const CountText& b) {
     return std::string_view(a.text, a.length).compare(std::string_view(b.text, b.length)) > 0;
   });
-  // rankOf[c] is the rank of counts[c]; entries find c by binary search, or
-  // at once in the compact form.
+  // The rank of each count: in the table, or by the count's place in counts.
   static thread_local std::vector<std::uint32_t> rankOf;
   rankOf.resize(counts.size());
   for (std::size_t r = 0; r < texts.size(); ++r) {
     const auto c = static_cast<std::size_t>(
         std::lower_bound(counts.begin(), counts.end(), texts[r].count) - counts.begin());
     rankOf[c] = static_cast<std::uint32_t>(r);
+    if (useTable) tabled[static_cast<std::size_t>(texts[r].count)] = static_cast<std::uint32_t>(r);
   }
   const auto rankAt = [&](std::size_t i) -> std::uint32_t {
     if (counts_.empty()) return 0;
+    const std::int32_t count = counts_[i];
+    if (useTable) return tabled[static_cast<std::size_t>(count)];
     return rankOf[static_cast<std::size_t>(
-        std::lower_bound(counts.begin(), counts.end(), counts_[i]) - counts.begin())];
+        std::lower_bound(counts.begin(), counts.end(), count) - counts.begin())];
   };
 
   // The entries, placed by rank at once (a counting sort), then each rank's
@@ -262,7 +276,12 @@ void TVocabulary::appendFileText(std::string& out) const {
   static thread_local std::vector<std::size_t> next;
   entries.resize(n);
   next.assign(rankStarts.begin(), rankStarts.end() - 1);
+  // A pair's shared chunks lie all over the dictionary: ask for each text's
+  // place, then for the text, some entries ahead.
+  constexpr std::size_t kWhereAhead = 32, kTextAhead = 16;
   for (std::size_t i = 0; i < n; ++i) {
+    if (i + kWhereAhead < n) dictionary_->prefetchWhere(ids_[i + kWhereAhead]);
+    if (i + kTextAhead < n) dictionary_->prefetchText(ids_[i + kTextAhead]);
     const std::string_view chunk = dictionary_->text(ids_[i]);
     bytes += chunk.size();
     entries[next[ranks[i]]++] = {prefixKey(chunk.data(), chunk.size()),

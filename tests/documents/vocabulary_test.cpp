@@ -45,6 +45,8 @@ TEST(VocabularyFile, OrdersByPaddedCountThenChunkDescending) {
       {{{"the cat", 7}}, "7\nthe cat"},
       // Width 1: 3, 12, 1 (a count longer than the width is written in full).
       {{{"x", 3}, {"y", 1}, {"z", 12}}, "3\nx\n12\nz\n1\ny"},
+      // Counts too large to be looked up in a table are ranked all the same.
+      {{{"x", 3}, {"y", 70001}, {"z", 100000}}, "70001\ny\n3\nx\n100000\nz"},
       // Equal counts fall in descending byte order of the chunk.
       {{{"apple", 1}, {"cherry", 1}}, "1\ncherry\n1\napple"},
       // Chunks alike in their first sixteen bytes, one a prefix of another.
