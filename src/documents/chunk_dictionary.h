@@ -26,6 +26,22 @@ class TChunkDictionary {
   // Starts loading the table slot where a text of this hash begins its search,
   // so that an intern shortly after does not wait for memory.
   void prefetch(std::uint32_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
+  // The next steps for a text whose slot was prefetched a while ago: when the
+  // first slot it looks at holds a text of the same hash (as it does for a
+  // text already added), start loading where that text is kept, then, a while
+  // later again, the text, which intern compares with.
+  void prefetchWhereFound(std::uint32_t hash) const {
+    const std::uint64_t slot = slots_[hash & mask_];
+    if (slot != 0 && static_cast<std::uint32_t>(slot >> 32) == hash) {
+      __builtin_prefetch(&starts_[static_cast<std::uint32_t>(slot) - 1]);
+    }
+  }
+  void prefetchTextFound(std::uint32_t hash) const {
+    const std::uint64_t slot = slots_[hash & mask_];
+    if (slot != 0 && static_cast<std::uint32_t>(slot >> 32) == hash) {
+      __builtin_prefetch(starts_[static_cast<std::uint32_t>(slot) - 1] - sizeof(std::uint32_t));
+    }
+  }
   // The id of text, or kNone when it was never added.
   std::uint32_t find(std::string_view text) const;
   // The text of id; valid while the dictionary lives.

@@ -46,7 +46,7 @@ namespace {
 class ChunkPipeline {
  public:
   ChunkPipeline(TChunkDictionary& dictionary, std::vector<std::uint32_t>& ids)
-      : dictionary_(dictionary), ids_(ids) {}
+      : dictionary_(dictionary), ids_(ids), deep_(dictionary.size() >= kDeep) {}
 
   // The next chunk, a view that must stay valid until flush().
   void add(std::string_view chunk) {
@@ -70,6 +70,9 @@ class ChunkPipeline {
 
  private:
   static constexpr std::size_t kDepth = 16;
+  static constexpr std::size_t kWhereStep = 5;
+  static constexpr std::size_t kTextStep = 10;
+  static constexpr std::uint32_t kDeep = 1 << 16;
 
   // Interns the oldest pending chunk when every place is taken.
   void makeRoom() {
@@ -80,6 +83,15 @@ class ChunkPipeline {
   }
 
   void push(std::string_view chunk) {
+    // Each pending chunk goes through three loads, a few chunks apart: its
+    // table slot, then where the text found there is kept, then that text.
+    // A small dictionary stays in cache, where the later two would only cost.
+    if (deep_ && pending_ > kWhereStep) {
+      dictionary_.prefetchWhereFound(hashes_[(next_ + kDepth - kWhereStep) % kDepth]);
+    }
+    if (deep_ && pending_ > kTextStep) {
+      dictionary_.prefetchTextFound(hashes_[(next_ + kDepth - kTextStep) % kDepth]);
+    }
     hashes_[next_] = static_cast<std::uint32_t>(TChunkDictionary::hash(chunk));
     dictionary_.prefetch(hashes_[next_]);
     chunks_[next_] = chunk;
@@ -89,6 +101,7 @@ class ChunkPipeline {
 
   TChunkDictionary& dictionary_;
   std::vector<std::uint32_t>& ids_;
+  const bool deep_;
   std::string_view chunks_[kDepth];
   std::uint32_t hashes_[kDepth] = {};
   std::string joined_[kDepth];
