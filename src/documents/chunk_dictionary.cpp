@@ -61,7 +61,7 @@ const char* TChunkDictionary::store(std::string_view text) {
 
 void TChunkDictionary::grow() {
   const std::size_t capacity = slots_.size() * 2;
-  std::vector<std::uint64_t> slots(capacity, 0);
+  std::vector<std::uint64_t, LargePageAllocator<std::uint64_t>> slots(capacity, 0);
   const std::size_t mask = capacity - 1;
   for (const std::uint64_t slot : slots_) {
     if (slot == 0) continue;

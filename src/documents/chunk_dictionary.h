@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "documents/large_pages.h"
+
 // Every distinct chunk text of a study, stored once and numbered from 0 in the
 // order first seen. Vocabularies hold these numbers (ids) instead of strings,
 // so that counting and comparing chunks works on integers.
@@ -79,10 +81,10 @@ class TChunkDictionary {
   std::vector<std::unique_ptr<char[]>> blocks_;
   char* free_ = nullptr;
   std::size_t freeBytes_ = 0;
-  std::vector<const char*> starts_;
+  std::vector<const char*, LargePageAllocator<const char*>> starts_;
   // Open addressing, a power of two of slots: 0 for an empty slot, otherwise
   // the text's 32-bit hash in the high half and id + 1 in the low half.
-  std::vector<std::uint64_t> slots_;
+  std::vector<std::uint64_t, LargePageAllocator<std::uint64_t>> slots_;
   std::size_t mask_ = 0;
   std::vector<std::uint32_t> marks_;
   std::vector<std::uint32_t> entries_;
