@@ -1,5 +1,6 @@
 #include "stages/pre_proc.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -149,79 +150,90 @@ void stripPhrase(std::string& text, const std::string& word, std::string& out) {
 // blank + word + blank is exactly a token equal to word that is neither the
 // first nor the last; a pass deletes such tokens from left to right, except
 // the token right after one it has just deleted (whose blank was used up).
-// Deleting a token with one blank is what replacing the occurrence by one
-// blank does, so the text rebuilt from the tokens left is the text the
-// passes give, found with one hash lookup per token instead of a search of
-// the whole text per word.
+// Deleting a token with the blank after it is what replacing the occurrence
+// by one blank does, so the text left is the text the passes give, found with
+// one look-up per token instead of a search of the whole text per word.
+//
+// Only the tokens equal to some stop word (the matches) are kept, in text
+// order; every other token stays whatever the passes do.
 class TokenPasses {
  public:
-  explicit TokenPasses(const std::string& text) : text_(text) {
-    starts_.push_back(0);
-    for (std::size_t i = text.find(' '); i != std::string::npos; i = text.find(' ', i + 1)) {
-      starts_.push_back(i + 1);
-    }
-    next_.resize(starts_.size());
+  struct Match {
+    std::size_t token;  // the token's place among all tokens of the text
+    std::size_t start;  // its first byte in the text
+    std::size_t length;
+  };
+
+  // Adds the next match; matches come in text order.
+  void add(const Match& match) { matches_.push_back(match); }
+  // Closes the list once the text's tokens are all seen.
+  void finish(std::size_t tokens) {
+    lastToken_ = tokens - 1;
+    matches_.push_back({SIZE_MAX, 0, 0});  // a sentinel, never deleted
+    next_.resize(matches_.size());
     for (std::size_t i = 0; i < next_.size(); ++i) next_[i] = i;
   }
+  std::size_t matches() const { return matches_.size(); }
 
-  std::size_t tokens() const { return starts_.size(); }
-
-  std::string_view token(std::size_t i) const {
-    const std::size_t end = i + 1 < starts_.size() ? starts_[i + 1] - 1 : text_.size();
-    return std::string_view(text_).substr(starts_[i], end - starts_[i]);
-  }
-
-  // One pass over the tokens at positions (increasing) that equal one word;
-  // positions keeps the ones the pass leaves.
-  void pass(std::vector<std::size_t>& positions) {
-    const std::size_t last = starts_.size() - 1;
+  // One pass over the matches (their indices, increasing) that equal one
+  // word; list keeps the ones the pass leaves.
+  void pass(std::vector<std::size_t>& list) {
     std::size_t blocked = SIZE_MAX;
     std::size_t kept = 0;
-    for (std::size_t p : positions) {
-      if (p == 0 || p == last || p == blocked) {
-        positions[kept++] = p;
+    for (const std::size_t m : list) {
+      const std::size_t token = matches_[m].token;
+      if (token == 0 || token == lastToken_ || m == blocked) {
+        list[kept++] = m;
         continue;
       }
-      next_[p] = p + 1;  // deleted: its successor now stands for it
-      blocked = alive(p + 1);
+      next_[m] = m + 1;  // deleted: the matches after it now stand for it
       changed_ = true;
+      // The token now after this one is the first match still there after
+      // it, when the matches between are the very next tokens; otherwise it
+      // is a token no pass deletes, and nothing is blocked.
+      const std::size_t after = alive(m + 1);
+      blocked = matches_[after].token - token == after - m ? after : SIZE_MAX;
     }
-    positions.resize(kept);
+    list.resize(kept);
   }
 
   bool changed() const { return changed_; }
 
-  // The text of the tokens left, joined by single blanks.
-  std::string rebuild() const {
-    std::string out;
-    out.reserve(text_.size());
-    bool first = true;
-    for (std::size_t i = 0; i < starts_.size(); ++i) {
-      if (next_[i] != i) continue;
-      if (!first) out += ' ';
-      first = false;
-      out.append(token(i));
+  // Removes every deleted token with the blank after it from text, in place.
+  void apply(std::string& text) const {
+    char* const bytes = text.data();
+    std::size_t write = 0;
+    std::size_t read = 0;
+    const auto keep = [&](std::size_t until) {
+      std::copy(bytes + read, bytes + until, bytes + write);  // write <= read
+      write += until - read;
+    };
+    for (std::size_t m = 0; m + 1 < matches_.size(); ++m) {
+      if (next_[m] == m) continue;
+      keep(matches_[m].start);
+      read = matches_[m].start + matches_[m].length + 1;
     }
-    return out;
+    keep(text.size());
+    text.resize(write);
   }
 
  private:
-  // The first token at or after i that is not deleted (the last never is).
-  std::size_t alive(std::size_t i) {
-    std::size_t root = i;
+  // The first match at or after m that is not deleted (the sentinel never is).
+  std::size_t alive(std::size_t m) {
+    std::size_t root = m;
     while (next_[root] != root) root = next_[root];
-    while (next_[i] != root) {
-      const std::size_t up = next_[i];
-      next_[i] = root;
-      i = up;
+    while (next_[m] != root) {
+      const std::size_t up = next_[m];
+      next_[m] = root;
+      m = up;
     }
     return root;
   }
 
-  const std::string& text_;
-  std::vector<std::size_t> starts_;
-  // next_[i] == i for a token still there; otherwise a later token to look at.
+  std::vector<Match> matches_;
+  // next_[m] == m for a match still there; otherwise a later match to look at.
   std::vector<std::size_t> next_;
+  std::size_t lastToken_ = 0;
   bool changed_ = false;
 };
 
@@ -291,18 +303,28 @@ class WordTable {
 void stripWords(std::string& text, const std::vector<std::string>& words, std::size_t begin,
                 std::size_t end) {
   const WordTable table(words, begin, end);
-  // The positions of the tokens equal to each distinct word.
+  // The matches of each distinct word, as indices into the passes' list.
   std::vector<std::vector<std::size_t>> positions(table.size());
-  TokenPasses passes(text);
-  for (std::size_t i = 0; i < passes.tokens(); ++i) {
-    const std::int64_t word = table.find(passes.token(i));
-    if (word >= 0) positions[static_cast<std::size_t>(word)].push_back(i);
+  TokenPasses passes;
+  const std::string_view view(text);
+  std::size_t tokens = 0;
+  for (std::size_t start = 0;; ++tokens) {
+    const std::size_t blank = view.find(' ', start);
+    const std::size_t stop = blank == std::string_view::npos ? view.size() : blank;
+    const std::int64_t word = table.find(view.substr(start, stop - start));
+    if (word >= 0) {
+      positions[static_cast<std::size_t>(word)].push_back(passes.matches());
+      passes.add({tokens, start, stop - start});
+    }
+    if (blank == std::string_view::npos) break;
+    start = blank + 1;
   }
+  passes.finish(tokens + 1);
   for (std::size_t w = begin; w < end; ++w) {
     auto& list = positions[static_cast<std::size_t>(table.find(words[w]))];
     if (!list.empty()) passes.pass(list);
   }
-  if (passes.changed()) text = passes.rebuild();
+  if (passes.changed()) passes.apply(text);
 }
 
 }  // namespace

@@ -172,7 +172,7 @@ TEST_F(PreProc, StopWordsMatchTheLiteralRuleOnRandomTexts) {
     seed = seed * 1664525u + 1013904223u;
     return (seed >> 8) % n;
   };
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 2000; ++round) {
     std::vector<std::string> words;
     for (std::uint32_t i = 0, n = 1 + next(5); i < n; ++i) {
       const std::string& w = vocabulary[next(5)];  // words and the phrase "a b"
