@@ -162,6 +162,7 @@ class TokenPasses {
     std::size_t token;  // the token's place among all tokens of the text
     std::size_t start;  // its first byte in the text
     std::size_t length;
+    std::size_t word;  // which distinct stop word it equals
   };
 
   // Adds the next match; matches come in text order.
@@ -169,18 +170,22 @@ class TokenPasses {
   // Closes the list once the text's tokens are all seen.
   void finish(std::size_t tokens) {
     lastToken_ = tokens - 1;
-    matches_.push_back({SIZE_MAX, 0, 0});  // a sentinel, never deleted
+    matches_.push_back({SIZE_MAX, 0, 0, 0});  // a sentinel, never deleted
     next_.resize(matches_.size());
     for (std::size_t i = 0; i < next_.size(); ++i) next_[i] = i;
   }
+  // The number of matches, the sentinel included.
   std::size_t matches() const { return matches_.size(); }
+  std::size_t wordOf(std::size_t m) const { return matches_[m].word; }
 
-  // One pass over the matches (their indices, increasing) that equal one
-  // word; list keeps the ones the pass leaves.
-  void pass(std::vector<std::size_t>& list) {
+  // One pass over the n matches list holds (their indices, increasing) that
+  // equal one word; list keeps the ones the pass leaves, whose number is
+  // returned.
+  std::size_t pass(std::size_t* list, std::size_t n) {
     std::size_t blocked = SIZE_MAX;
     std::size_t kept = 0;
-    for (const std::size_t m : list) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::size_t m = list[i];
       const std::size_t token = matches_[m].token;
       if (token == 0 || token == lastToken_ || m == blocked) {
         list[kept++] = m;
@@ -194,7 +199,7 @@ class TokenPasses {
       const std::size_t after = alive(m + 1);
       blocked = matches_[after].token - token == after - m ? after : SIZE_MAX;
     }
-    list.resize(kept);
+    return kept;
   }
 
   bool changed() const { return changed_; }
@@ -261,8 +266,8 @@ class WordTable {
         words_.push_back(word);
         slots_[at] = (std::uint64_t{h} << 32) | words_.size();
         lengths_ |= std::uint64_t{1} << (word.size() < 63 ? word.size() : 63);
-        if (!word.empty()) firsts_[static_cast<unsigned char>(word[0]) / 64] |=
-            std::uint64_t{1} << (static_cast<unsigned char>(word[0]) % 64);
+        const std::size_t head = headOf(word);
+        heads_[head / 64] |= std::uint64_t{1} << (head % 64);
       }
     }
   }
@@ -274,10 +279,8 @@ class WordTable {
   // to token, or -1.
   std::int64_t find(std::string_view token) const {
     if ((lengths_ >> (token.size() < 63 ? token.size() : 63) & 1) == 0) return -1;
-    if (!token.empty()) {
-      const auto first = static_cast<unsigned char>(token[0]);
-      if ((firsts_[first / 64] >> (first % 64) & 1) == 0) return -1;
-    }
+    const std::size_t head = headOf(token);
+    if ((heads_[head / 64] >> (head % 64) & 1) == 0) return -1;
     const auto h = static_cast<std::uint32_t>(TChunkDictionary::hash(token));
     for (std::size_t at = h & mask_; slots_[at] != 0; at = (at + 1) & mask_) {
       const auto index = static_cast<std::uint32_t>(slots_[at]) - 1;
@@ -289,23 +292,31 @@ class WordTable {
   }
 
  private:
+  // The first two bytes of text (zero for those it lacks) as one number.
+  static std::size_t headOf(std::string_view text) {
+    const std::size_t first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
+    const std::size_t second = text.size() < 2 ? 0 : static_cast<unsigned char>(text[1]);
+    return first << 8 | second;
+  }
+
   std::vector<std::string_view> words_;
   // Open addressing: 0 for an empty slot, else the word's 32-bit hash in the
   // high half and its index + 1 in the low half.
   std::vector<std::uint64_t> slots_;
   std::size_t mask_ = 0;
-  // The lengths (63 standing for any longer) and first bytes words have.
+  // The lengths (63 standing for any longer) and the first two bytes (see
+  // headOf) words have.
   std::uint64_t lengths_ = 0;
-  std::uint64_t firsts_[4] = {};
+  std::uint64_t heads_[(1 << 16) / 64] = {};
 };
 
 // The passes of words[begin, end), none of which holds a blank.
 void stripWords(std::string& text, const std::vector<std::string>& words, std::size_t begin,
                 std::size_t end) {
   const WordTable table(words, begin, end);
-  // The matches of each distinct word, as indices into the passes' list.
-  std::vector<std::vector<std::size_t>> positions(table.size());
   TokenPasses passes;
+  // How many matches each distinct word has.
+  std::vector<std::size_t> starts(table.size() + 1, 0);
   const std::string_view view(text);
   std::size_t tokens = 0;
   for (std::size_t start = 0;; ++tokens) {
@@ -313,16 +324,22 @@ void stripWords(std::string& text, const std::vector<std::string>& words, std::s
     const std::size_t stop = blank == std::string_view::npos ? view.size() : blank;
     const std::int64_t word = table.find(view.substr(start, stop - start));
     if (word >= 0) {
-      positions[static_cast<std::size_t>(word)].push_back(passes.matches());
-      passes.add({tokens, start, stop - start});
+      passes.add({tokens, start, stop - start, static_cast<std::size_t>(word)});
+      ++starts[static_cast<std::size_t>(word) + 1];
     }
     if (blank == std::string_view::npos) break;
     start = blank + 1;
   }
   passes.finish(tokens + 1);
+  // The matches of each word in text order, the words one after another.
+  for (std::size_t w = 1; w < starts.size(); ++w) starts[w] += starts[w - 1];
+  std::vector<std::size_t> positions(passes.matches() - 1);
+  std::vector<std::size_t> ends(starts.begin(), starts.end() - 1);
+  for (std::size_t m = 0; m + 1 < passes.matches(); ++m) positions[ends[passes.wordOf(m)]++] = m;
   for (std::size_t w = begin; w < end; ++w) {
-    auto& list = positions[static_cast<std::size_t>(table.find(words[w]))];
-    if (!list.empty()) passes.pass(list);
+    const auto word = static_cast<std::size_t>(table.find(words[w]));
+    std::size_t* const list = positions.data() + starts[word];
+    ends[word] = starts[word] + passes.pass(list, ends[word] - starts[word]);
   }
   if (passes.changed()) passes.apply(text);
 }
