@@ -59,32 +59,34 @@ std::int32_t TPreProcDoc::run(TFiles& files) {
 
 bool TPreProcDoc::stripPunctuation(std::string& text) const {
   if (text.empty()) return false;
-  std::string out;
   for (const std::string& mark : wordLists_.punctuation()) {
-    const std::string_view in(text);
-    std::size_t i = 0;
-    std::size_t k = in.find(mark);
+    std::size_t k = std::string_view(text).find(mark);
     if (k == std::string_view::npos) continue;
-    out.clear();
-    out.reserve(in.size());
+    // Rewritten in place: what is written never gets ahead of what is read,
+    // since each occurrence gives back at most as many bytes as it takes.
+    char* const bytes = text.data();
+    const std::string_view in(text);
+    std::size_t write = 0;
+    std::size_t read = 0;
     while (k != std::string_view::npos) {
-      out.append(in, i, k - i);
+      if (write != read) std::copy(bytes + read, bytes + k, bytes + write);
+      write += k - read;
       const std::size_t after = k + mark.size();
-      const bool blankBefore = !out.empty() && out.back() == ' ';
+      const bool blankBefore = write > 0 && bytes[write - 1] == ' ';
       const bool blankAfter = after < in.size() && in[after] == ' ';
       if (blankBefore && blankAfter) {
         // The mark goes with the blank after it; the search then resumes one
         // byte further, so the byte that follows that blank can't start a match.
-        i = after + 1;
-        if (i < in.size()) out += in[i++];
+        read = after + 1;
+        if (read < in.size()) bytes[write++] = bytes[read++];
       } else {
-        out += ' ';
-        i = after;
+        bytes[write++] = ' ';
+        read = after;
       }
-      k = in.find(mark, i);
+      k = in.find(mark, read);
     }
-    out.append(in, i);
-    text.swap(out);
+    if (write != read) std::copy(bytes + read, bytes + in.size(), bytes + write);
+    text.resize(write + (in.size() - read));
   }
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "../support.h"
 #include "control/config.h"
 #include "documents/files.h"
@@ -188,5 +190,53 @@ TEST_F(PreProc, StopWordsMatchTheLiteralRuleOnRandomTexts) {
     std::string fast = text;
     ASSERT_TRUE(preProc.stripStopWords(fast));
     ASSERT_EQ(naiveStopWords(text, words), fast) << "text [" << text << "]";
+  }
+}
+
+namespace {
+// The punctuation rule written out with a second string: each mark in turn,
+// every occurrence erased with the blank after it when it stands between two
+// blanks (the byte after that blank then kept as it is), else made a blank.
+std::string naivePunctuation(std::string text, const std::vector<std::string>& marks) {
+  for (const std::string& mark : marks) {
+    std::string out;
+    std::size_t i = 0;
+    for (std::size_t k = text.find(mark); k != std::string::npos; k = text.find(mark, i)) {
+      out += text.substr(i, k - i);
+      const std::size_t after = k + mark.size();
+      if (!out.empty() && out.back() == ' ' && after < text.size() && text[after] == ' ') {
+        i = after + 1;
+        if (i < text.size()) out += text[i++];
+      } else {
+        out += ' ';
+        i = after;
+      }
+    }
+    out += text.substr(i);
+    text = out;
+  }
+  return text;
+}
+}  // namespace
+
+// Punctuation is removed in place; marks of one and two bytes, next to each
+// other and to blanks, must give what the rule gives.
+TEST_F(PreProc, PunctuationMatchesTheRuleOnRandomTexts) {
+  const std::vector<std::string> pieces = {"a", "bc", " ", "  ", ",", ".", "--", "-", "!"};
+  const std::vector<std::string> marks = {",", "--", ".", "-", "!", "a"};
+  std::mt19937 random(99);
+  for (int round = 0; round < 2000; ++round) {
+    std::vector<std::string> chosen;
+    for (std::size_t i = 0, n = 1 + random() % 4; i < n; ++i) {
+      chosen.push_back(marks[random() % marks.size()]);
+    }
+    std::string text = " ";
+    for (std::size_t i = 0, n = random() % 25; i < n; ++i) text += pieces[random() % pieces.size()];
+    text += ' ';
+    TPreProcDoc preProc = stage(chosen, {});
+    std::string fast = text;
+    ASSERT_TRUE(preProc.stripPunctuation(fast));
+    ASSERT_EQ(naivePunctuation(text, preProc.wordLists().punctuation()), fast)
+        << "text [" << text << "]";
   }
 }
