@@ -18,6 +18,7 @@
 #   --copies F     probability that a document copies a passage (default 0.3)
 #   --scratch DIR  where corpora and outputs go (default /tmp/collusion-bench)
 #   --no-build     use the existing build/release/collusion
+#   --program P    time the program P (another build, say) instead; implies --no-build
 #   --no-sim       do not time sim_text even when it is on PATH
 #   --settle S     seconds to wait after deleting a run's outputs (default 35)
 #
@@ -40,7 +41,7 @@ workload=""
 docs="" words="" mode=""
 runs=3 grams=3 seed=1 copies=0.3
 scratch="/tmp/collusion-bench"
-build=1 sim=1 settle=35
+build=1 sim=1 settle=35 program=""
 while [[ $# -gt 0 ]]; do
   case "$1" in
     W1|W2|W3|scale) workload="$1" ;;
@@ -53,6 +54,7 @@ while [[ $# -gt 0 ]]; do
     --copies) copies="$2"; shift ;;
     --scratch) scratch="$2"; shift ;;
     --no-build) build=0 ;;
+    --program) program="$2"; build=0; shift ;;
     --no-sim) sim=0 ;;
     --settle) settle="$2"; shift ;;
     -h|--help) usage 0 ;;
@@ -109,7 +111,8 @@ if [[ $build -eq 1 ]]; then
   fi
   say "built build/release/collusion (log: $build_log)"
 fi
-program="$repo/build/release/collusion"
+if [[ -z "$program" ]]; then program="$repo/build/release/collusion"; fi
+program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
 [[ -x "$program" ]] || { echo "run.sh: $program is missing (build it or drop --no-build)" >&2; exit 1; }
 
 io_floor="$repo/build/bench/io_floor"
@@ -121,7 +124,7 @@ fi
 section "machine"
 say "cpus: $(nproc), memory: $(free -g | awk '/^Mem:/ {print $2}') GiB, scratch: $scratch ($(df -T "$scratch" | awk 'NR==2 {print $2}'))"
 say "load average at start: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine skews the figures)"
-say "program: $program ($(git -C "$repo" rev-parse --short HEAD 2>/dev/null || echo '?'))"
+say "program: $program ($(git -C "$(dirname "$program")" rev-parse --short HEAD 2>/dev/null || echo '?'))"
 if [[ $have_sim -eq 1 ]]; then say "peer: $(command -v sim_text) -p"; else say "peer: sim_text not on PATH, not timed"; fi
 
 results="$scratch/results-$(date +%Y%m%d-%H%M%S)-$$.jsonl"
