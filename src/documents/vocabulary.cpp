@@ -293,22 +293,35 @@ void TVocabulary::appendFileText(std::string& out) const {
     sortChunks(entries.data() + rankStarts[r], entries.data() + rankStarts[r + 1]);
   }
 
-  // The texts are read in sorted order, that is all over the dictionary:
-  // ask for each a few entries ahead.
+  // A chunk of up to sixteen bytes is written back from its sort keys; longer
+  // ones are read from the dictionary in sorted order, that is from all over
+  // it, so each is asked for a few entries ahead. Both kinds of copy move a
+  // whole sixteen bytes at a time, hence the room left after the text.
+  constexpr std::size_t kSlack = 16;
   const std::size_t start = out.size();
-  out.resize(start + bytes);
+  out.resize(start + bytes + kSlack);
   char* p = out.data() + start;
   constexpr std::size_t kAhead = 16;
   for (std::size_t k = 0; k < n; ++k) {
     const SortEntry& e = entries[k];
-    if (k + kAhead < n) __builtin_prefetch(entries[k + kAhead].text);
+    if (k + kAhead < n && entries[k + kAhead].length > 16) {
+      __builtin_prefetch(entries[k + kAhead].text);
+    }
     if (k != 0) *p++ = '\n';
     const CountText& t = texts[e.rank];
-    std::memcpy(p, t.text, t.length);
+    std::memcpy(p, t.text, sizeof t.text);
     p += t.length;
-    std::memcpy(p, e.text, e.length);
+    if (e.length <= 16) {
+      const std::uint64_t high = __builtin_bswap64(e.chunkHigh);
+      const std::uint64_t low = __builtin_bswap64(e.chunkLow);
+      std::memcpy(p, &high, sizeof high);
+      std::memcpy(p + sizeof high, &low, sizeof low);
+    } else {
+      std::memcpy(p, e.text, e.length);
+    }
     p += e.length;
   }
+  out.resize(start + bytes);
 }
 
 std::int32_t TVocabulary::saveToFile(const std::string& path) const {
