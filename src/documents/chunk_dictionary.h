@@ -58,7 +58,9 @@ class TChunkDictionary {
   // that has arrived) the text itself, so that a later text(id) does not wait
   // for memory.
   void prefetchWhere(std::uint32_t id) const { __builtin_prefetch(&starts_[id]); }
-  void prefetchText(std::uint32_t id) const { __builtin_prefetch(starts_[id] - sizeof(std::uint32_t)); }
+  void prefetchText(std::uint32_t id) const {
+    __builtin_prefetch(starts_[id] - sizeof(std::uint32_t));
+  }
 
   static std::uint64_t hash(std::string_view text);
 

@@ -246,17 +246,20 @@ void TVocabulary::appendFileText(std::string& out) const {
   static thread_local std::vector<std::uint32_t> rankOf;
   rankOf.resize(counts.size());
   for (std::size_t r = 0; r < texts.size(); ++r) {
-    const auto c = static_cast<std::size_t>(
-        std::lower_bound(counts.begin(), counts.end(), texts[r].count) - counts.begin());
-    rankOf[c] = static_cast<std::uint32_t>(r);
-    if (useTable) tabled[static_cast<std::size_t>(texts[r].count)] = static_cast<std::uint32_t>(r);
+    const auto rank = static_cast<std::uint32_t>(r);
+    if (useTable) {
+      tabled[static_cast<std::size_t>(texts[r].count)] = rank;
+    } else {
+      rankOf[static_cast<std::size_t>(
+          std::lower_bound(counts.begin(), counts.end(), texts[r].count) - counts.begin())] = rank;
+    }
   }
   const auto rankAt = [&](std::size_t i) -> std::uint32_t {
     if (counts_.empty()) return 0;
     const std::int32_t count = counts_[i];
     if (useTable) return tabled[static_cast<std::size_t>(count)];
-    return rankOf[static_cast<std::size_t>(
-        std::lower_bound(counts.begin(), counts.end(), count) - counts.begin())];
+    return rankOf[static_cast<std::size_t>(std::lower_bound(counts.begin(), counts.end(), count) -
+                                           counts.begin())];
   };
 
   // The entries, placed by rank at once (a counting sort), then each rank's
@@ -284,10 +287,10 @@ void TVocabulary::appendFileText(std::string& out) const {
     if (i + kTextAhead < n) dictionary_->prefetchText(ids_[i + kTextAhead]);
     const std::string_view chunk = dictionary_->text(ids_[i]);
     bytes += chunk.size();
-    entries[next[ranks[i]]++] = {prefixKey(chunk.data(), chunk.size()),
-                                 chunk.size() > 8 ? prefixKey(chunk.data() + 8, chunk.size() - 8)
-                                                  : 0,
-                                 chunk.data(), static_cast<std::uint32_t>(chunk.size()), ranks[i]};
+    entries[next[ranks[i]]++] = {
+        prefixKey(chunk.data(), chunk.size()),
+        chunk.size() > 8 ? prefixKey(chunk.data() + 8, chunk.size() - 8) : 0, chunk.data(),
+        static_cast<std::uint32_t>(chunk.size()), ranks[i]};
   }
   for (std::size_t r = 0; r + 1 < rankStarts.size(); ++r) {
     sortChunks(entries.data() + rankStarts[r], entries.data() + rankStarts[r + 1]);

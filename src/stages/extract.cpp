@@ -138,8 +138,8 @@ std::int32_t TExtractGrams::extractDocument(TDoc* doc) const {
       }
       if (contiguous) {
         const std::string_view last = window[(front + held - 1) % n];
-        pipeline.add(std::string_view(begin, static_cast<std::size_t>(
-                                                 last.data() + last.size() - begin)));
+        pipeline.add(
+            std::string_view(begin, static_cast<std::size_t>(last.data() + last.size() - begin)));
       } else {
         std::string& joined = pipeline.joinBuffer();
         joined.clear();

@@ -34,7 +34,8 @@ std::int32_t TPreProcDoc::run(TFiles& files) {
       const char* key;
     };
     const Step steps[] = {
-        {removePontuation_, [](const TPreProcDoc& p, std::string& t) { return p.stripPunctuation(t); },
+        {removePontuation_,
+         [](const TPreProcDoc& p, std::string& t) { return p.stripPunctuation(t); },
          "log_punctuation_removed"},
         {removeNumbers_, [](const TPreProcDoc&, std::string& t) { return stripNumbers(t); },
          "log_numbers_removed"},

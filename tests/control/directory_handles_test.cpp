@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "control/text_file.h"
 #include "../support.h"
+#include "control/text_file.h"
 
 using DirectoryHandlesTest = ScratchTest;
 

@@ -36,7 +36,7 @@ TEST_F(PreProc, StripPunctuation) {
       {{","}, "a,b", "a b"},
       {{","}, " x , y ", " x y "},
       {{","}, " a , , b ", " a , b "},  // the second comma starts where the first did
-      {{","}, ",a,", " a "},             // start and end of the text are not blanks
+      {{","}, ",a,", " a "},            // start and end of the text are not blanks
       {{"\xE2\x80\x9C"}, " \xE2\x80\x9C x", " x"},
       {{"\xE2\x80\x9C"}, " \xE2\x80\x9Cx", "  x"},
       {{"."}, " e.g. 3.5 ", " e g  3 5 "},
@@ -59,9 +59,9 @@ TEST(PreProcSteps, StripNumbers) {
     std::string want;
   };
   const Case cases[] = {
-      {" 1984 ", "  "},       {" 3rd ", " rd "},      {" a1 ", " a1 "},
-      {" x-12 ", " x-12 "},   {"12ab 3", "ab "},      {" 1st and 2nd ", " st and nd "},
-      {"\t7\n8 9", "\t\n "},  {" 3 5 ", "   "},       {" Hello  World 42  ", " Hello  World   "},
+      {" 1984 ", "  "},      {" 3rd ", " rd "}, {" a1 ", " a1 "},
+      {" x-12 ", " x-12 "},  {"12ab 3", "ab "}, {" 1st and 2nd ", " st and nd "},
+      {"\t7\n8 9", "\t\n "}, {" 3 5 ", "   "},  {" Hello  World 42  ", " Hello  World   "},
   };
   for (const Case& c : cases) {
     std::string text = c.text;
@@ -115,9 +115,8 @@ TEST_F(PreProc, RunFramesTextsAndLogsEachStepInOrder) {
   const Case cases[] = {
       {false, "Hello, World 42!", " Hello, World 42! ", "1 log_start_preProc \n"},
       {true, "Hello, World 42! The cat", " hello  world   cat ",
-       "1 log_start_preProc \n1 log_punctuation_removed " + doc +
-           "\n1 log_numbers_removed " + doc + "\n1 log_lowercase_executed " + doc +
-           "\n1 log_stopWord_removed " + doc + "\n"},
+       "1 log_start_preProc \n1 log_punctuation_removed " + doc + "\n1 log_numbers_removed " + doc +
+           "\n1 log_lowercase_executed " + doc + "\n1 log_stopWord_removed " + doc + "\n"},
   };
   for (const Case& c : cases) {
     const std::string on = c.on ? "1" : "0";
