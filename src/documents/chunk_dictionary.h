@@ -33,16 +33,12 @@ class TChunkDictionary {
   // text already added), start loading where that text is kept, then, a while
   // later again, the text, which intern compares with.
   void prefetchWhereFound(std::uint32_t hash) const {
-    const std::uint64_t slot = slots_[hash & mask_];
-    if (slot != 0 && static_cast<std::uint32_t>(slot >> 32) == hash) {
-      __builtin_prefetch(&starts_[static_cast<std::uint32_t>(slot) - 1]);
-    }
+    const std::uint32_t id = firstWithHash(hash);
+    if (id != kNone) __builtin_prefetch(&starts_[id]);
   }
   void prefetchTextFound(std::uint32_t hash) const {
-    const std::uint64_t slot = slots_[hash & mask_];
-    if (slot != 0 && static_cast<std::uint32_t>(slot >> 32) == hash) {
-      __builtin_prefetch(starts_[static_cast<std::uint32_t>(slot) - 1] - sizeof(std::uint32_t));
-    }
+    const std::uint32_t id = firstWithHash(hash);
+    if (id != kNone) __builtin_prefetch(starts_[id] - sizeof(std::uint32_t));
   }
   // The id of text, or kNone when it was never added.
   std::uint32_t find(std::string_view text) const;
@@ -76,6 +72,13 @@ class TChunkDictionary {
   void releaseScratch();
 
  private:
+  // The id in the first slot a text of this hash looks at, when that slot
+  // holds a text of the same hash; otherwise kNone.
+  std::uint32_t firstWithHash(std::uint32_t hash) const {
+    const std::uint64_t slot = slots_[hash & mask_];
+    if (slot == 0 || static_cast<std::uint32_t>(slot >> 32) != hash) return kNone;
+    return static_cast<std::uint32_t>(slot) - 1;
+  }
   const char* store(std::string_view text);
   void grow();
 
