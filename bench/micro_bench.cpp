@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "control/environment.h"
-#include "control/param_file.h"
+#include "settings/environment.h"
+#include "settings/param_file.h"
 #include "documents/files.h"
 #include "log/log.h"
 #include "reports/reports.h"
@@ -117,7 +117,8 @@ void BM_VocabularyFile(benchmark::State& state) {
   const TVocabulary& vocabulary = *files.get(0)->vocabulary();
   const std::string path =
       (std::filesystem::temp_directory_path() / "collusion-bench.voc").string();
-  for (auto _ : state) benchmark::DoNotOptimize(vocabulary.saveToFile(path));
+  TVocabularyScratch scratch;
+  for (auto _ : state) benchmark::DoNotOptimize(vocabulary.saveToFile(path, scratch));
   std::filesystem::remove(path);
   state.counters["entries"] = vocabulary.size();
 }

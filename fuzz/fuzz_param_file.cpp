@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "control/param_file.h"
+#include "settings/param_file.h"
 #include "fuzz_support.h"
 
 namespace {

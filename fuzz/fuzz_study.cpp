@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "control/collusion.h"
-#include "control/param_file.h"
+#include "settings/param_file.h"
 #include "fuzz_support.h"
 #include "log/log.h"
 
@@ -162,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const VrxException&) {
       // An unreadable message file ends the study; the run log stays with the caller.
     }
-    (void)log.fullText();
+    (void)log.fullText("log_full_time  [" + log.totalTime() + "]");
   }
   fs::remove_all(dir, error);
   return 0;

@@ -11,8 +11,8 @@
 #include <string>
 #include <utility>
 
-#include "control/environment.h"
-#include "control/param_file.h"
+#include "settings/environment.h"
+#include "settings/param_file.h"
 #include "log/log.h"
 
 // A fresh directory per test, removed afterwards unless the test failed.

@@ -1,7 +1,7 @@
 #include "control/collusion.h"
 
-#include "control/environment.h"
-#include "control/param_file.h"
+#include "settings/environment.h"
+#include "settings/param_file.h"
 #include "log/log.h"
 
 TCollusion::TCollusion() { environment = nullptr; }

@@ -10,7 +10,7 @@
 #endif
 
 #include "control/collusion.h"
-#include "control/param_file.h"
+#include "settings/param_file.h"
 #include "log/log.h"
 
 int main(int argc, char* argv[]) {

@@ -1,7 +1,7 @@
 #include "documents/doc.h"
 
-#include "control/environment.h"
-#include "control/text_file.h"
+#include "base/text_file.h"
+#include "settings/environment.h"
 
 TDoc::TDoc(const std::string& fileName, const std::string& directory,
            TChunkDictionary* dictionary)
@@ -39,12 +39,12 @@ bool TDoc::loadText() {
   const std::string path = fullPath();
   std::string content;
   if (!readTextFile(path, content)) {
-    if (environment) environment->warning("warning_file_not_found", path);
+    logWarning("warning_file_not_found", path);
     return false;
   }
   text_.clear();
   if (content.empty()) {
-    if (environment) environment->warning("warning_empty_File", path);
+    logWarning("warning_empty_File", path);
     return false;
   }
   // Read line by line, every line is kept with a "\n" after it, the last one
@@ -58,5 +58,17 @@ bool TDoc::saveVocabulary(const std::string& targetDirectory) const {
   if (targetDirectory.empty()) return false;
   std::string name(stem());
   name += ".voc";
-  return vocabulary_->saveToFile(claimOutputPath(targetDirectory, name, ".voc")) >= 0;
+  TVocabularyScratch scratch;
+  return vocabulary_->saveToFile(joinPath(targetDirectory, name), scratch) >= 0;
+}
+
+bool TDoc::saveVocabulary(const std::string& targetDirectory, TEnvironment& outputs,
+                          TVocabularyScratch& scratch) const {
+  if (targetDirectory.empty()) return false;
+  std::string name(stem());
+  name += ".voc";
+  std::string& text = scratch.text();
+  text.clear();
+  vocabulary_->appendFileText(text, scratch);
+  return outputs.saveOutput(targetDirectory, name, ".voc", text);
 }

@@ -7,6 +7,8 @@
 
 #include "documents/vocabulary.h"
 
+class TEnvironment;
+
 // A file name up to, not including, its last "."; the whole name when it has
 // none.
 std::string_view stemOf(std::string_view fileName);
@@ -52,6 +54,10 @@ class TDoc {
   // Writes the vocabulary file into targetDirectory under the stem with
   // ".voc". Returns false for an empty directory or a failed write.
   [[nodiscard]] bool saveVocabulary(const std::string& targetDirectory) const;
+  // The same as an output of the study that outputs runs, with the buffers
+  // of scratch: a name the study used already is renamed.
+  [[nodiscard]] bool saveVocabulary(const std::string& targetDirectory, TEnvironment& outputs,
+                                    TVocabularyScratch& scratch) const;
 
  private:
   std::unique_ptr<TVocabulary> vocabulary_;

@@ -1,6 +1,6 @@
 #include "documents/files.h"
 
-#include "control/environment.h"
+#include "settings/environment.h"
 
 TDoc* TFiles::get(std::int32_t index) const {
   if (index < 0 || index >= count()) return nullptr;
@@ -23,10 +23,10 @@ std::int32_t TFiles::addFromConfig(const TParamFile& map) {
     if (split != std::string::npos &&
         add(value.substr(split + 1), value.substr(0, split)) == 0) {
       ++added;
-    } else if (environment) {
+    } else {
       // Also a value without any separator: skipping it silently would hide
       // a mistyped list entry.
-      environment->warning("warning_file_not_added", value);
+      logWarning("warning_file_not_added", value);
     }
   }
   return added;
@@ -42,14 +42,14 @@ std::int32_t TFiles::loadTexts() {
       }
       const std::string path = doc->fullPath();
       remove(i);
-      if (environment) environment->progress("log_file_removed_from_process", path, false);
+      logProgress("log_file_removed_from_process", path, false);
     }
     if (!docs_.empty()) {
-      if (environment) environment->progress("log_files_loaded", "", true);
+      logProgress("log_files_loaded", "", true);
       return count();
     }
   }
-  if (environment) environment->warning("error_files_not_loaded", "");
+  logWarning("error_files_not_loaded", "");
   return 0;
 }
 
@@ -70,8 +70,9 @@ std::int32_t TFiles::saveVocabularies() {
   if (!environment || environment->config->dirVocabularies.empty()) return -1;
   const std::string& directory = environment->config->dirVocabularies;
   std::int32_t saved = 0;
+  TVocabularyScratch scratch;
   for (const auto& doc : docs_) {
-    if (doc->saveVocabulary(directory)) {
+    if (doc->saveVocabulary(directory, *environment, scratch)) {
       ++saved;
     } else {
       environment->warning("warning_vocabulary_not_saved", doc->fullPath());

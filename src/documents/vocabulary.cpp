@@ -13,13 +13,11 @@
 #include <charconv>
 #include <cstring>
 
-#include "control/text_file.h"
+#include "base/hash.h"
+#include "base/text_file.h"
+#include "documents/chunk_counter.h"
 
 namespace {
-
-inline std::size_t slotOf(std::uint32_t id, std::size_t mask) {
-  return static_cast<std::size_t>((id * 0x9E3779B97F4A7C15ULL) >> 32) & mask;
-}
 
 std::size_t decimalDigits(std::size_t n) {
   std::size_t digits = 0;
@@ -58,7 +56,8 @@ inline bool chunkAfter(const SortEntry& a, const SortEntry& b) {
 // Sorts [first, last) by chunkAfter. A large range is first spread over
 // buckets by the chunks' first two bytes, so that the comparison sort that
 // finishes each bucket works on a part that stays in cache.
-void sortChunks(SortEntry* first, SortEntry* last) {
+void sortChunks(SortEntry* first, SortEntry* last, std::vector<std::uint32_t>& starts,
+                std::vector<SortEntry>& spread) {
   const auto n = static_cast<std::size_t>(last - first);
   constexpr std::size_t kBucketed = std::size_t{1} << 13;
   if (n < kBucketed) {
@@ -66,8 +65,6 @@ void sortChunks(SortEntry* first, SortEntry* last) {
     return;
   }
   constexpr std::size_t kBuckets = std::size_t{1} << 16;
-  static thread_local std::vector<std::uint32_t> starts;
-  static thread_local std::vector<SortEntry> spread;
   starts.assign(kBuckets + 1, 0);
   spread.resize(n);
   const auto bucketOf = [](const SortEntry& e) {
@@ -86,6 +83,14 @@ void sortChunks(SortEntry* first, SortEntry* last) {
   std::copy(spread.begin(), spread.end(), first);
 }
 
+// The padded text of one distinct count, with "\n": at most 11 bytes, since
+// neither the padding width nor a count's own digits exceed 10.
+struct CountText {
+  std::int32_t count;
+  std::uint32_t length;
+  char text[16];
+};
+
 }  // namespace
 
 TVocabulary::TVocabulary()
@@ -101,7 +106,7 @@ void TVocabulary::index() const {
   slots_.assign(capacity, 0);
   const std::size_t mask = capacity - 1;
   for (std::size_t i = 0; i < ids_.size(); ++i) {
-    std::size_t at = slotOf(ids_[i], mask);
+    std::size_t at = slotOfKey(ids_[i], mask);
     while (slots_[at] != 0) at = (at + 1) & mask;
     slots_[at] = static_cast<std::uint32_t>(i + 1);
   }
@@ -111,7 +116,7 @@ std::int64_t TVocabulary::indexOf(std::uint32_t id) const {
   if (ids_.empty()) return -1;
   if (slots_.empty()) index();
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t at = slotOf(id, mask);; at = (at + 1) & mask) {
+  for (std::size_t at = slotOfKey(id, mask);; at = (at + 1) & mask) {
     const std::uint32_t slot = slots_[at];
     if (slot == 0) return -1;
     if (ids_[slot - 1] == id) return slot - 1;
@@ -132,28 +137,28 @@ void TVocabulary::addChunkId(std::uint32_t id) {
     return;
   }
   const std::size_t mask = slots_.size() - 1;
-  std::size_t slot = slotOf(id, mask);
+  std::size_t slot = slotOfKey(id, mask);
   while (slots_[slot] != 0) slot = (slot + 1) & mask;
   slots_[slot] = static_cast<std::uint32_t>(ids_.size());
 }
 
 void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids) {
+  TChunkCounter counter;
+  addChunkIds(ids, counter);
+}
+
+void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCounter& counter) {
   if (ids.empty()) return;
   if (counts_.size() != ids_.size()) counts_.assign(ids_.size(), 1);
-  // The dictionary's scratch tells for each id whether, and where, it has an
-  // entry here: new ids of a text come in rising order, so this walks memory
-  // almost in sequence where a hash table would jump.
-  const TChunkDictionary::Scratch scratch = dictionary_->scratch();
+  counter.begin(dictionary_->size());
   for (std::size_t i = 0; i < ids_.size(); ++i) {
-    scratch.marks[ids_[i]] = scratch.mark;
-    scratch.entries[ids_[i]] = static_cast<std::uint32_t>(i);
+    counter.mark(ids_[i], static_cast<std::uint32_t>(i));
   }
   for (const std::uint32_t id : ids) {
-    if (scratch.marks[id] == scratch.mark) {
-      ++counts_[scratch.entries[id]];
+    if (counter.isMarked(id)) {
+      ++counts_[counter.entryOf(id)];
     } else {
-      scratch.marks[id] = scratch.mark;
-      scratch.entries[id] = static_cast<std::uint32_t>(ids_.size());
+      counter.mark(id, static_cast<std::uint32_t>(ids_.size()));
       ids_.push_back(id);
       counts_.push_back(1);
     }
@@ -189,113 +194,122 @@ void TVocabulary::assignShared(std::vector<std::uint32_t> ids) {
   slots_.clear();
 }
 
-void TVocabulary::appendFileText(std::string& out) const {
-  const std::size_t n = ids_.size();
-  if (n == 0) return;
-  const std::size_t width = decimalDigits(n);
+// The buffers of writing vocabulary files, kept from one file to the next.
+struct TVocabularyScratch::Buffers {
+  // The distinct counts in rising order, and the rank of each (by count
+  // through the table when every count is small, else by place in counts).
+  std::vector<std::int32_t> counts;
+  std::vector<std::uint32_t> tabled;
+  std::vector<std::uint32_t> rankOf;
+  bool useTable = true;
+  // The padded counts in file order: index = rank.
+  std::vector<CountText> texts;
+  // Each entry's rank, where each rank's run begins, and the entries placed.
+  std::vector<std::uint32_t> ranks;
+  std::vector<std::size_t> rankStarts;
+  std::vector<std::size_t> next;
+  std::vector<SortEntry> entries;
+  // The spread of a large run over buckets.
+  std::vector<std::uint32_t> bucketStarts;
+  std::vector<SortEntry> spread;
+  // The text of the file.
+  std::string text;
+};
 
-  // The distinct counts, each with its padded text and "\n", ranked by that
-  // text in descending byte order: the entries then sort by rank, then chunk.
-  // One set of buffers serves every vocabulary a study writes.
+TVocabularyScratch::TVocabularyScratch() : buffers_(std::make_unique<Buffers>()) {}
+TVocabularyScratch::~TVocabularyScratch() = default;
+
+std::string& TVocabularyScratch::text() { return buffers_->text; }
+
+void TVocabulary::rankCounts(TVocabularyScratch::Buffers& b) const {
+  const std::size_t width = decimalDigits(ids_.size());
   // Counts up to kTabled are found through a table indexed by count; a
   // vocabulary with larger ones sorts its counts and searches them.
   constexpr std::int32_t kTabled = 1 << 16;
-  static thread_local std::vector<std::int32_t> counts;
-  static thread_local std::vector<std::uint32_t> tabled;
-  counts.clear();
+  b.counts.clear();
   std::int32_t largest = 1;
   for (const std::int32_t count : counts_) largest = std::max(largest, count);
-  const bool useTable = largest <= kTabled;
-  if (useTable) {
-    tabled.assign(static_cast<std::size_t>(largest) + 1, 0);
-    if (counts_.empty()) tabled[1] = 1;
-    for (const std::int32_t count : counts_) tabled[static_cast<std::size_t>(count)] = 1;
+  b.useTable = largest <= kTabled;
+  if (b.useTable) {
+    b.tabled.assign(static_cast<std::size_t>(largest) + 1, 0);
+    if (counts_.empty()) b.tabled[1] = 1;
+    for (const std::int32_t count : counts_) b.tabled[static_cast<std::size_t>(count)] = 1;
     for (std::int32_t count = 1; count <= largest; ++count) {
-      if (tabled[static_cast<std::size_t>(count)]) counts.push_back(count);
+      if (b.tabled[static_cast<std::size_t>(count)]) b.counts.push_back(count);
     }
   } else {
-    counts.assign(counts_.begin(), counts_.end());
-    std::sort(counts.begin(), counts.end());
-    counts.erase(std::unique(counts.begin(), counts.end()), counts.end());
+    b.counts.assign(counts_.begin(), counts_.end());
+    std::sort(b.counts.begin(), b.counts.end());
+    b.counts.erase(std::unique(b.counts.begin(), b.counts.end()), b.counts.end());
   }
-  struct CountText {
-    std::int32_t count;
-    std::uint32_t length;
-    // The padded count and "\n": at most 11 bytes, since neither the padding
-    // width nor a count's own digits exceed 10.
-    char text[16];
-  };
-  static thread_local std::vector<CountText> texts;
-  texts.resize(counts.size());
-  for (std::size_t c = 0; c < counts.size(); ++c) {
-    CountText& t = texts[c];
+  b.texts.resize(b.counts.size());
+  for (std::size_t c = 0; c < b.counts.size(); ++c) {
+    CountText& t = b.texts[c];
     char digits[12];
     const auto length = static_cast<std::size_t>(
-        std::to_chars(digits, digits + sizeof digits, counts[c]).ptr - digits);
+        std::to_chars(digits, digits + sizeof digits, b.counts[c]).ptr - digits);
     const std::size_t pad = length < width ? width - length : 0;
     std::memset(t.text, '0', pad);
     std::memcpy(t.text + pad, digits, length);
     t.text[pad + length] = '\n';
-    t.count = counts[c];
+    t.count = b.counts[c];
     t.length = static_cast<std::uint32_t>(pad + length + 1);
   }
-  std::sort(texts.begin(), texts.end(), [](const CountText& a, const CountText& b) {
-    return std::string_view(a.text, a.length).compare(std::string_view(b.text, b.length)) > 0;
+  std::sort(b.texts.begin(), b.texts.end(), [](const CountText& x, const CountText& y) {
+    return std::string_view(x.text, x.length).compare(std::string_view(y.text, y.length)) > 0;
   });
-  // The rank of each count: in the table, or by the count's place in counts.
-  static thread_local std::vector<std::uint32_t> rankOf;
-  rankOf.resize(counts.size());
-  for (std::size_t r = 0; r < texts.size(); ++r) {
+  b.rankOf.resize(b.counts.size());
+  for (std::size_t r = 0; r < b.texts.size(); ++r) {
     const auto rank = static_cast<std::uint32_t>(r);
-    if (useTable) {
-      tabled[static_cast<std::size_t>(texts[r].count)] = rank;
+    if (b.useTable) {
+      b.tabled[static_cast<std::size_t>(b.texts[r].count)] = rank;
     } else {
-      rankOf[static_cast<std::size_t>(
-          std::lower_bound(counts.begin(), counts.end(), texts[r].count) - counts.begin())] = rank;
+      b.rankOf[static_cast<std::size_t>(
+          std::lower_bound(b.counts.begin(), b.counts.end(), b.texts[r].count) -
+          b.counts.begin())] = rank;
     }
   }
+}
+
+std::size_t TVocabulary::placeEntries(TVocabularyScratch::Buffers& b) const {
+  const std::size_t n = ids_.size();
   const auto rankAt = [&](std::size_t i) -> std::uint32_t {
     if (counts_.empty()) return 0;
     const std::int32_t count = counts_[i];
-    if (useTable) return tabled[static_cast<std::size_t>(count)];
-    return rankOf[static_cast<std::size_t>(std::lower_bound(counts.begin(), counts.end(), count) -
-                                           counts.begin())];
+    if (b.useTable) return b.tabled[static_cast<std::size_t>(count)];
+    return b.rankOf[static_cast<std::size_t>(
+        std::lower_bound(b.counts.begin(), b.counts.end(), count) - b.counts.begin())];
   };
-
   // The entries, placed by rank at once (a counting sort), then each rank's
   // run sorted by chunk.
-  static thread_local std::vector<std::size_t> rankStarts;
-  static thread_local std::vector<std::uint32_t> ranks;
-  rankStarts.assign(texts.size() + 1, 0);
-  ranks.resize(n);
+  b.rankStarts.assign(b.texts.size() + 1, 0);
+  b.ranks.resize(n);
   std::size_t bytes = n - 1;  // the "\n" between entries
   for (std::size_t i = 0; i < n; ++i) {
-    ranks[i] = rankAt(i);
-    ++rankStarts[ranks[i] + 1];
-    bytes += texts[ranks[i]].length;
+    b.ranks[i] = rankAt(i);
+    ++b.rankStarts[b.ranks[i] + 1];
+    bytes += b.texts[b.ranks[i]].length;
   }
-  for (std::size_t r = 1; r < rankStarts.size(); ++r) rankStarts[r] += rankStarts[r - 1];
-  static thread_local std::vector<SortEntry> entries;
-  static thread_local std::vector<std::size_t> next;
-  entries.resize(n);
-  next.assign(rankStarts.begin(), rankStarts.end() - 1);
-  // A pair's shared chunks lie all over the dictionary: ask for each text's
-  // place, then for the text, some entries ahead.
-  constexpr std::size_t kWhereAhead = 32, kTextAhead = 16;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (i + kWhereAhead < n) dictionary_->prefetchWhere(ids_[i + kWhereAhead]);
-    if (i + kTextAhead < n) dictionary_->prefetchText(ids_[i + kTextAhead]);
-    const std::string_view chunk = dictionary_->text(ids_[i]);
+  for (std::size_t r = 1; r < b.rankStarts.size(); ++r) b.rankStarts[r] += b.rankStarts[r - 1];
+  b.entries.resize(n);
+  b.next.assign(b.rankStarts.begin(), b.rankStarts.end() - 1);
+  dictionary_->visitTexts(ids_.data(), n, [&](std::size_t i, std::string_view chunk) {
     bytes += chunk.size();
-    entries[next[ranks[i]]++] = {
+    b.entries[b.next[b.ranks[i]]++] = {
         prefixKey(chunk.data(), chunk.size()),
         chunk.size() > 8 ? prefixKey(chunk.data() + 8, chunk.size() - 8) : 0, chunk.data(),
-        static_cast<std::uint32_t>(chunk.size()), ranks[i]};
+        static_cast<std::uint32_t>(chunk.size()), b.ranks[i]};
+  });
+  for (std::size_t r = 0; r + 1 < b.rankStarts.size(); ++r) {
+    sortChunks(b.entries.data() + b.rankStarts[r], b.entries.data() + b.rankStarts[r + 1],
+               b.bucketStarts, b.spread);
   }
-  for (std::size_t r = 0; r + 1 < rankStarts.size(); ++r) {
-    sortChunks(entries.data() + rankStarts[r], entries.data() + rankStarts[r + 1]);
-  }
+  return bytes;
+}
 
+void TVocabulary::writeEntries(const TVocabularyScratch::Buffers& b, std::size_t bytes,
+                               std::string& out) const {
+  const std::size_t n = ids_.size();
   // A chunk of up to sixteen bytes is written back from its sort keys; longer
   // ones are read from the dictionary in sorted order, that is from all over
   // it, so each is asked for a few entries ahead. Both kinds of copy move a
@@ -306,12 +320,12 @@ void TVocabulary::appendFileText(std::string& out) const {
   char* p = out.data() + start;
   constexpr std::size_t kAhead = 16;
   for (std::size_t k = 0; k < n; ++k) {
-    const SortEntry& e = entries[k];
-    if (k + kAhead < n && entries[k + kAhead].length > 16) {
-      __builtin_prefetch(entries[k + kAhead].text);
+    const SortEntry& e = b.entries[k];
+    if (k + kAhead < n && b.entries[k + kAhead].length > 16) {
+      __builtin_prefetch(b.entries[k + kAhead].text);
     }
     if (k != 0) *p++ = '\n';
-    const CountText& t = texts[e.rank];
+    const CountText& t = b.texts[e.rank];
     std::memcpy(p, t.text, sizeof t.text);
     p += t.length;
     if (e.length <= 16) {
@@ -327,12 +341,26 @@ void TVocabulary::appendFileText(std::string& out) const {
   out.resize(start + bytes);
 }
 
-std::int32_t TVocabulary::saveToFile(const std::string& path) const {
+void TVocabulary::appendFileText(std::string& out, TVocabularyScratch& scratch) const {
+  if (ids_.empty()) return;
+  TVocabularyScratch::Buffers& buffers = *scratch.buffers_;
+  rankCounts(buffers);
+  const std::size_t bytes = placeEntries(buffers);
+  writeEntries(buffers, bytes, out);
+}
+
+std::string TVocabulary::fileText() const {
+  TVocabularyScratch scratch;
+  std::string text;
+  appendFileText(text, scratch);
+  return text;
+}
+
+std::int32_t TVocabulary::saveToFile(const std::string& path, TVocabularyScratch& scratch) const {
   if (path.empty()) return -1;
-  // One buffer serves every file a study writes.
-  static thread_local std::string buffer;
-  buffer.clear();
-  appendFileText(buffer);
-  if (!writeWholeFile(path, buffer)) return -1;
+  std::string& text = scratch.text();
+  text.clear();
+  appendFileText(text, scratch);
+  if (!writeWholeFile(nullptr, path, text)) return -1;
   return size();
 }

@@ -8,6 +8,27 @@
 
 #include "documents/chunk_dictionary.h"
 
+class TChunkCounter;
+
+// The buffers that writing a vocabulary file needs. One scratch, handed to
+// each write in turn, serves every file that its owner writes; it belongs to
+// one thread at a time.
+class TVocabularyScratch {
+ public:
+  TVocabularyScratch();
+  ~TVocabularyScratch();
+  TVocabularyScratch(const TVocabularyScratch&) = delete;
+  TVocabularyScratch& operator=(const TVocabularyScratch&) = delete;
+
+  // A text buffer of the scratch's own, for the file's bytes.
+  std::string& text();
+
+ private:
+  friend class TVocabulary;
+  struct Buffers;
+  std::unique_ptr<Buffers> buffers_;
+};
+
 // The chunks of one text with the number of times each occurs.
 //
 // Chunks are held as ids of a chunk dictionary that the vocabularies of one
@@ -28,7 +49,10 @@ class TVocabulary {
   void addChunk(std::string_view chunk);
   // Counts one more occurrence of the chunk with this id of dictionary().
   void addChunkId(std::uint32_t id);
-  // Counts one more occurrence of each id, as addChunkId on each would.
+  // Counts one more occurrence of each id, as addChunkId on each would,
+  // keeping its marks in counter, which may serve many vocabularies of the
+  // same dictionary.
+  void addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCounter& counter);
   void addChunkIds(const std::vector<std::uint32_t>& ids);
   // -1 for an empty chunk, 0 when absent, else its count.
   [[nodiscard]] std::int32_t countOf(std::string_view chunk) const;
@@ -55,17 +79,14 @@ class TVocabulary {
 
   TChunkDictionary& dictionary() const { return *dictionary_; }
 
-  // Writes the vocabulary file at path, replacing it. Returns the number of
-  // entries written, or -1 when the file could not be written whole.
-  std::int32_t saveToFile(const std::string& path) const;
+  // Writes the vocabulary file at path, replacing it, with the buffers of
+  // scratch. Returns the number of entries written, or -1 when the file could
+  // not be written whole.
+  std::int32_t saveToFile(const std::string& path, TVocabularyScratch& scratch) const;
 
   // Appends the bytes saveToFile writes to out.
-  void appendFileText(std::string& out) const;
-  std::string fileText() const {
-    std::string text;
-    appendFileText(text);
-    return text;
-  }
+  void appendFileText(std::string& out, TVocabularyScratch& scratch) const;
+  std::string fileText() const;
 
  private:
   std::int32_t countAt(std::size_t i) const { return counts_.empty() ? 1 : counts_[i]; }
@@ -73,6 +94,13 @@ class TVocabulary {
   std::int64_t indexOf(std::uint32_t id) const;
   // Builds the lookup table for the current entries.
   void index() const;
+  // The three phases of writing the file: rank the distinct counts by their
+  // padded text, place the entries by rank and chunk (returns the file's
+  // size), write them out.
+  void rankCounts(TVocabularyScratch::Buffers& buffers) const;
+  std::size_t placeEntries(TVocabularyScratch::Buffers& buffers) const;
+  void writeEntries(const TVocabularyScratch::Buffers& buffers, std::size_t bytes,
+                    std::string& out) const;
 
   std::unique_ptr<TChunkDictionary> ownDictionary_;
   TChunkDictionary* dictionary_;

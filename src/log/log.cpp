@@ -1,7 +1,6 @@
 #include "log/log.h"
 
-#include "control/environment.h"
-#include "control/text_file.h"
+#include "base/text_file.h"
 
 std::string TLogEntry::line() const {
   std::string text = "(";
@@ -33,16 +32,14 @@ std::int32_t TLog::save(const std::string& path) const {
     text += entry.line();
     text += '\n';
   }
-  if (!writeWholeFile(path, text)) return -1;
+  if (!writeWholeFile(nullptr, path, text)) return -1;
   return static_cast<std::int32_t>(entries_.size());
 }
 
-std::string TLog::fullText() {
-  const std::string total = timer_->totalText("");
-  const std::string argument = " [" + total + "]";
-  const std::string message = environment ? environment->messages->messageText("log_full_time", argument)
-                                          : "log_full_time " + argument;
-  addEntry(kindMessage, message, false);
+std::string TLog::totalTime() const { return timer_->totalText(""); }
+
+std::string TLog::fullText(const std::string& totalTimeText) {
+  addEntry(kindMessage, totalTimeText, false);
   std::string text;
   for (const TLogEntry& entry : entries_) {
     text += entry.line();

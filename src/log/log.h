@@ -53,9 +53,12 @@ class TLog {
   // written whole (a partial file is removed).
   std::int32_t save(const std::string& path) const;
 
-  // Adds a total-time entry (key log_full_time) and returns every line, each
-  // followed by "\n".
-  std::string fullText();
+  // The time since the log was made, as "HH:MM:SS.cc".
+  std::string totalTime() const;
+  // Adds totalTimeText (the caller's message for the total time, for example
+  // log_full_time with totalTime()) as a progress entry and returns every
+  // line, each followed by "\n".
+  std::string fullText(const std::string& totalTimeText);
 
   const std::list<TLogEntry>& entries() const { return entries_; }
 

@@ -10,10 +10,10 @@
 
 #include <cstdio>
 
-#include "control/config.h"
-#include "control/environment.h"
-#include "control/param_file.h"
-#include "control/text_file.h"
+#include "base/parse_int.h"
+#include "base/text_file.h"
+#include "settings/environment.h"
+#include "settings/param_file.h"
 
 namespace {
 std::int32_t atoiOf(const std::string& text) {
@@ -57,12 +57,16 @@ void TReportGrams::appendFileText(std::string& text) const {
 
 bool TReportGrams::save(const std::string& directory) {
   if (directory.empty()) return false;
-  const std::string name = file1Name() + "." + file2Name();
-  const std::string path = claimOutputPath(directory, name, "");
-  static thread_local std::string buffer;
+  std::string text;
+  appendFileText(text);
+  return writeWholeFile(nullptr, joinPath(directory, file1Name() + "." + file2Name()), text);
+}
+
+bool TReportGrams::save(const std::string& directory, TEnvironment& outputs, std::string& buffer) {
+  if (directory.empty()) return false;
   buffer.clear();
   appendFileText(buffer);
-  return writeWholeFile(path, buffer);
+  return outputs.saveOutput(directory, file1Name() + "." + file2Name(), "", buffer);
 }
 
 bool TReportGrams::isValid() const {

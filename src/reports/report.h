@@ -6,6 +6,7 @@
 
 #include "documents/vocabulary.h"
 
+class TEnvironment;
 class TParamFile;
 
 // The report of one compared pair of documents.
@@ -19,6 +20,9 @@ class TReport {
   // Writes the report file into directory. False for an empty directory or a
   // file that could not be written whole.
   virtual bool save(const std::string& directory) = 0;
+  // The same as an output of the study that outputs runs, the text built in
+  // buffer: a name the study used already is renamed.
+  virtual bool save(const std::string& directory, TEnvironment& outputs, std::string& buffer) = 0;
   // Takes the values of a comparison result.
   virtual void fill(const TParamFile& result) = 0;
   // Takes ownership of the pair's shared-chunk vocabulary.
@@ -42,6 +46,7 @@ class TReportGrams : public TReport {
   TReportGrams() = default;
 
   bool save(const std::string& directory) override;
+  bool save(const std::string& directory, TEnvironment& outputs, std::string& buffer) override;
   void fill(const TParamFile& result) override;
   void setCommonVocabulary(std::unique_ptr<TVocabulary> vocabulary) override {
     commonVocabulary_ = std::move(vocabulary);

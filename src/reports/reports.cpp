@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "control/environment.h"
-#include "control/param_file.h"
 #include "documents/doc.h"
+#include "settings/environment.h"
+#include "settings/param_file.h"
 
 bool TReports::add(const TParamFile& result, std::unique_ptr<TVocabulary>& vocabulary) {
   if (result.count() <= 0) return false;
@@ -22,8 +22,11 @@ std::int32_t TReports::saveAll() {
   if (dirReports.empty()) return -1;
   std::int32_t saved = 0;
   std::string name;
+  // One set of buffers serves every file.
+  TVocabularyScratch vocabularyScratch;
+  std::string& text = vocabularyScratch.text();
   for (const auto& report : reports_) {
-    if (!report->save(dirReports)) {
+    if (!report->save(dirReports, *environment, text)) {
       environment->warning("warning_report_not_saved", report->file1Name() + report->file2Name());
       continue;
     }
@@ -34,7 +37,9 @@ std::int32_t TReports::saveAll() {
     name += '-';
     name += stemOf(report->file2Name());
     name += ".voc";
-    (void)report->commonVocabulary()->saveToFile(claimOutputPath(dirVocabularies, name, ".voc"));
+    text.clear();
+    report->commonVocabulary()->appendFileText(text, vocabularyScratch);
+    (void)environment->saveOutput(dirVocabularies, name, ".voc", text);
   }
   return saved;
 }

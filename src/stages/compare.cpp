@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "control/environment.h"
-#include "control/param_file.h"
 #include "documents/files.h"
 #include "reports/reports.h"
+#include "settings/environment.h"
+#include "settings/param_file.h"
 
 static_assert(sizeof(long double) > sizeof(double),
               "the similarity needs extended precision (x87 long double)");
@@ -79,8 +79,8 @@ void TCompareGrams::offer(const TDoc& first, const TDoc& second, TParamFile& res
                           std::int32_t& added) const {
   if (reports.add(result, pairVocabulary)) {
     ++added;
-  } else if (environment) {
-    environment->error("warning_report_not_added", first.fileName() + second.fileName());
+  } else {
+    logError("warning_report_not_added", first.fileName() + second.fileName());
   }
 }
 

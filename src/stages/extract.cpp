@@ -4,9 +4,10 @@
 #include <string_view>
 #include <vector>
 
-#include "control/config.h"
-#include "control/environment.h"
+#include "documents/chunk_counter.h"
 #include "documents/files.h"
+#include "settings/config.h"
+#include "settings/environment.h"
 
 void TExtractGrams::configure(const TConfig& config) { gramsSize_ = config.gramsSize; }
 
@@ -37,81 +38,12 @@ class WordReader {
 
 }  // namespace
 
-namespace {
-
-// Interns chunks a few steps after hashing them, with the table slot of each
-// prefetched meanwhile, so that the look-ups of a batch overlap their waits
-// for memory. Chunks that had to be joined are kept in buffers of their own
-// until interned.
-class ChunkPipeline {
- public:
-  ChunkPipeline(TChunkDictionary& dictionary, std::vector<std::uint32_t>& ids)
-      : dictionary_(dictionary), ids_(ids), deep_(dictionary.size() >= kDeep) {}
-
-  // The next chunk, a view that must stay valid until flush().
-  void add(std::string_view chunk) {
-    makeRoom();
-    push(chunk);
-  }
-  // A buffer to join the next chunk in, then added with addJoined().
-  std::string& joinBuffer() {
-    makeRoom();
-    return joined_[next_];
-  }
-  void addJoined() { push(joined_[next_]); }
-
-  void flush() {
-    for (std::size_t i = 0; i < pending_; ++i) {
-      const std::size_t slot = (next_ + kDepth - pending_ + i) % kDepth;
-      ids_.push_back(dictionary_.intern(chunks_[slot], hashes_[slot]));
-    }
-    pending_ = 0;
-  }
-
- private:
-  static constexpr std::size_t kDepth = 16;
-  static constexpr std::size_t kWhereStep = 5;
-  static constexpr std::size_t kTextStep = 10;
-  static constexpr std::uint32_t kDeep = 1 << 16;
-
-  // Interns the oldest pending chunk when every place is taken.
-  void makeRoom() {
-    if (pending_ == kDepth) {
-      ids_.push_back(dictionary_.intern(chunks_[next_], hashes_[next_]));
-      --pending_;
-    }
-  }
-
-  void push(std::string_view chunk) {
-    // Each pending chunk goes through three loads, a few chunks apart: its
-    // table slot, then where the text found there is kept, then that text.
-    // A small dictionary stays in cache, where the later two would only cost.
-    if (deep_ && pending_ > kWhereStep) {
-      dictionary_.prefetchWhereFound(hashes_[(next_ + kDepth - kWhereStep) % kDepth]);
-    }
-    if (deep_ && pending_ > kTextStep) {
-      dictionary_.prefetchTextFound(hashes_[(next_ + kDepth - kTextStep) % kDepth]);
-    }
-    hashes_[next_] = static_cast<std::uint32_t>(TChunkDictionary::hash(chunk));
-    dictionary_.prefetch(hashes_[next_]);
-    chunks_[next_] = chunk;
-    next_ = (next_ + 1) % kDepth;
-    ++pending_;
-  }
-
-  TChunkDictionary& dictionary_;
-  std::vector<std::uint32_t>& ids_;
-  const bool deep_;
-  std::string_view chunks_[kDepth];
-  std::uint32_t hashes_[kDepth] = {};
-  std::string joined_[kDepth];
-  std::size_t next_ = 0;
-  std::size_t pending_ = 0;
-};
-
-}  // namespace
-
 std::int32_t TExtractGrams::extractDocument(TDoc* doc) const {
+  TChunkCounter counter;
+  return extractDocument(doc, counter);
+}
+
+std::int32_t TExtractGrams::extractDocument(TDoc* doc, TChunkCounter& counter) const {
   if (!doc || doc->text().empty()) return -1;
   TVocabulary* vocabulary = doc->vocabulary();
   if (gramsSize_ > 0 && vocabulary) {
@@ -124,7 +56,7 @@ std::int32_t TExtractGrams::extractDocument(TDoc* doc) const {
     std::string_view word;
     while (held < n && reader.next(word)) window[held++] = word;
     std::vector<std::uint32_t> ids;
-    ChunkPipeline pipeline(vocabulary->dictionary(), ids);
+    TChunkDictionary::Batch pipeline(vocabulary->dictionary(), ids);
     std::size_t front = 0;
     while (held > 0) {
       // Words separated by single blanks already stand in the text as the
@@ -141,20 +73,20 @@ std::int32_t TExtractGrams::extractDocument(TDoc* doc) const {
         pipeline.add(
             std::string_view(begin, static_cast<std::size_t>(last.data() + last.size() - begin)));
       } else {
-        std::string& joined = pipeline.joinBuffer();
+        std::string& joined = pipeline.buildBuffer();
         joined.clear();
         for (std::size_t w = 0; w < held; ++w) {
           if (w) joined += ' ';
           joined += window[(front + w) % n];
         }
-        pipeline.addJoined();
+        pipeline.addBuilt();
       }
       if (held < n || !reader.next(word)) break;
       window[front] = word;
       front = (front + 1) % n;
     }
     pipeline.flush();
-    vocabulary->addChunkIds(ids);
+    vocabulary->addChunkIds(ids, counter);
   }
   return doc->chunkCount();
 }
@@ -162,21 +94,20 @@ std::int32_t TExtractGrams::extractDocument(TDoc* doc) const {
 std::int32_t TExtractGrams::run(TFiles& files) {
   if (!files.allExist()) return -1;
   std::int32_t size = files.count();
+  // One counter serves every document and is freed when the run ends.
+  TChunkCounter counter;
   for (std::int32_t i = 0; i < size;) {
     TDoc* doc = files.get(i);
-    if (extractDocument(doc) >= 0) {
+    if (extractDocument(doc, counter) >= 0) {
       ++i;
       continue;
     }
     const std::string path = doc->fullPath();
-    if (environment) environment->warning("warning_chunks_not_extracted", path);
+    logWarning("warning_chunks_not_extracted", path);
     if (files.remove(i)) {
       --size;
-      if (environment && environment->config->isToshowLog) {
-        environment->log->addWarning(environment->text("file_removed_from_process", path));
-      }
+      logWarningWithProgress("file_removed_from_process", path);
     }
   }
-  if (files.count() > 0) files.dictionary().releaseScratch();
   return files.count();
 }

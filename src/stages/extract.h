@@ -5,6 +5,7 @@
 struct TConfig;
 class TDoc;
 class TFiles;
+class TChunkCounter;
 
 // The chunk extraction stage: fills every document's vocabulary from its text.
 class TExtract {
@@ -29,6 +30,8 @@ class TExtractGrams : public TExtract {
   // Adds the chunks of doc's text to its vocabulary. Returns its chunk count,
   // or -1 for no document or an empty text.
   std::int32_t extractDocument(TDoc* doc) const;
+  // The same, counting with counter, which serves a run of documents.
+  std::int32_t extractDocument(TDoc* doc, TChunkCounter& counter) const;
 
   void setGramsSize(std::int32_t size) { gramsSize_ = size; }
 

@@ -4,10 +4,10 @@
 #include <string_view>
 #include <vector>
 
-#include "control/config.h"
-#include "control/environment.h"
-#include "documents/chunk_dictionary.h"
+#include "base/string_table.h"
 #include "documents/files.h"
+#include "settings/config.h"
+#include "settings/environment.h"
 
 void TPreProcDoc::configure(const TConfig& config) {
   removePontuation_ = config.removePontuation;
@@ -18,7 +18,7 @@ void TPreProcDoc::configure(const TConfig& config) {
 }
 
 std::int32_t TPreProcDoc::run(TFiles& files) {
-  if (environment) environment->progress("log_start_preProc", "", false);
+  logProgress("log_start_preProc", "", false);
   const std::int32_t n = files.count();
   for (std::int32_t i = 0; i < n; ++i) {
     TDoc* doc = files.get(i);
@@ -51,7 +51,7 @@ std::int32_t TPreProcDoc::run(TFiles& files) {
         ok = false;
         break;
       }
-      if (environment) environment->progress(step.key, doc->fullPath(), false);
+      logProgress(step.key, doc->fullPath(), false);
     }
     if (ok) doc->setText(std::move(working));
   }
@@ -250,33 +250,19 @@ class TokenPasses {
 // alone; the rest are looked up by hash.
 class WordTable {
  public:
-  WordTable(const std::vector<std::string>& words, std::size_t begin, std::size_t end) {
-    std::size_t capacity = 16;
-    while (capacity < (end - begin) * 2) capacity *= 2;
-    slots_.assign(capacity, 0);
-    mask_ = capacity - 1;
+  WordTable(const std::vector<std::string>& words, std::size_t begin, std::size_t end)
+      : table_(end - begin) {
     for (std::size_t w = begin; w < end; ++w) {
       const std::string_view word = words[w];
-      const auto h = static_cast<std::uint32_t>(TChunkDictionary::hash(word));
-      std::size_t at = h & mask_;
-      for (; slots_[at] != 0; at = (at + 1) & mask_) {
-        if (static_cast<std::uint32_t>(slots_[at] >> 32) == h &&
-            words_[static_cast<std::uint32_t>(slots_[at]) - 1] == word) {
-          break;
-        }
-      }
-      if (slots_[at] == 0) {
-        words_.push_back(word);
-        slots_[at] = (std::uint64_t{h} << 32) | words_.size();
-        lengths_ |= std::uint64_t{1} << (word.size() < 63 ? word.size() : 63);
-        const std::size_t head = headOf(word);
-        heads_[head / 64] |= std::uint64_t{1} << (head % 64);
-      }
+      lengths_ |= std::uint64_t{1} << (word.size() < 63 ? word.size() : 63);
+      const std::size_t head = headOf(word);
+      heads_[head / 64] |= std::uint64_t{1} << (head % 64);
+      (void)table_.intern(word);
     }
   }
 
   // The number of distinct words.
-  std::size_t size() const { return words_.size(); }
+  std::size_t size() const { return table_.size(); }
 
   // The index (among the distinct words, first seen first) of the word equal
   // to token, or -1.
@@ -284,14 +270,8 @@ class WordTable {
     if ((lengths_ >> (token.size() < 63 ? token.size() : 63) & 1) == 0) return -1;
     const std::size_t head = headOf(token);
     if ((heads_[head / 64] >> (head % 64) & 1) == 0) return -1;
-    const auto h = static_cast<std::uint32_t>(TChunkDictionary::hash(token));
-    for (std::size_t at = h & mask_; slots_[at] != 0; at = (at + 1) & mask_) {
-      const auto index = static_cast<std::uint32_t>(slots_[at]) - 1;
-      if (static_cast<std::uint32_t>(slots_[at] >> 32) == h && words_[index] == token) {
-        return index;
-      }
-    }
-    return -1;
+    const std::uint32_t id = table_.find(token);
+    return id == TStringTable::kNone ? -1 : std::int64_t{id};
   }
 
  private:
@@ -302,11 +282,7 @@ class WordTable {
     return first << 8 | second;
   }
 
-  std::vector<std::string_view> words_;
-  // Open addressing: 0 for an empty slot, else the word's 32-bit hash in the
-  // high half and its index + 1 in the low half.
-  std::vector<std::uint64_t> slots_;
-  std::size_t mask_ = 0;
+  TStringTable table_;
   // The lengths (63 standing for any longer) and the first two bytes (see
   // headOf) words have.
   std::uint64_t lengths_ = 0;

@@ -12,7 +12,7 @@
 
 #include <string_view>
 
-#include "control/text_file.h"
+#include "base/text_file.h"
 
 bool TWordLists::load(const std::string& path) {
   std::string text;

@@ -118,14 +118,15 @@ using VocabularySave = ScratchTest;
 
 TEST_F(VocabularySave, WritesReplacesAndFailsWithoutADirectory) {
   TVocabulary v;
+  TVocabularyScratch scratch;
   const std::string file = write("v.voc", "old content that is longer");
-  EXPECT_EQ(0, v.saveToFile(file));
+  EXPECT_EQ(0, v.saveToFile(file, scratch));
   EXPECT_EQ("", read(file));
   v.addChunk("a");
   v.addChunk("a");
-  EXPECT_EQ(1, v.saveToFile(file));
+  EXPECT_EQ(1, v.saveToFile(file, scratch));
   EXPECT_EQ("2\na", read(file));
-  EXPECT_EQ(-1, v.saveToFile(path("missing/v.voc")));
-  EXPECT_EQ(-1, v.saveToFile(""));
+  EXPECT_EQ(-1, v.saveToFile(path("missing/v.voc"), scratch));
+  EXPECT_EQ(-1, v.saveToFile("", scratch));
   EXPECT_EQ(1, v.size());
 }

@@ -55,7 +55,7 @@ TEST_F(Log, SaveFailsWithoutAPlaceToWrite) {
 TEST(LogFullText, EndsWithTheTotalTimeEntry) {
   TLog log;
   log.addMessage("only", false);
-  const std::string text = log.fullText();
+  const std::string text = log.fullText("log_full_time  [" + log.totalTime() + "]");
   EXPECT_TRUE(std::regex_match(text, std::regex(R"(\(1\) [^\n]*: only\n)"
                                                 R"(\(1\) [^\n]*: log_full_time  \[00:00:\d\d\.\d\d\]\n)")))
       << text;

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "../support.h"
-#include "control/config.h"
+#include "settings/config.h"
 #include "documents/files.h"
 
 using namespace std::string_literals;

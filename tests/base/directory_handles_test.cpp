@@ -1,11 +1,11 @@
-#include "control/directory_handles.h"
+#include "base/directory_handles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "../support.h"
-#include "control/text_file.h"
+#include "base/text_file.h"
 
 using DirectoryHandlesTest = ScratchTest;
 
@@ -21,26 +21,26 @@ TEST_F(DirectoryHandlesTest, OpensEachDirectoryOnceAndRetriesOneThatWasMissing) 
   EXPECT_EQ(handles.handleOf(std::string("out\0x", 5)), -1);
 }
 
-// Within a study, files are created relative to their directory's handle. A
+// With handles, files are created relative to their directory's handle. A
 // directory removed and made again under the same name must still receive
 // the files written to it afterwards, and a failed write must remove what it
 // created, whichever way the file was opened.
-TEST_F(DirectoryHandlesTest, StudyWritesFollowTheDirectoryAsItStandsNow) {
-  TestEnvironment env({});
+TEST_F(DirectoryHandlesTest, WritesFollowTheDirectoryAsItStandsNow) {
+  TDirectoryHandles handles;
   const std::string out = path("out");
   std::filesystem::create_directories(out);
-  ASSERT_TRUE(writeWholeFile(joinPath(out, "a.voc"), "first"));
+  ASSERT_TRUE(writeWholeFile(&handles, joinPath(out, "a.voc"), "first"));
   EXPECT_EQ(read(joinPath(out, "a.voc")), "first");
 
   std::filesystem::remove_all(out);
   std::filesystem::create_directories(out);
-  ASSERT_TRUE(writeWholeFile(joinPath(out, "b.voc"), "second"));
+  ASSERT_TRUE(writeWholeFile(&handles, joinPath(out, "b.voc"), "second"));
   EXPECT_EQ(read(joinPath(out, "b.voc")), "second");
 
-  EXPECT_FALSE(writeWholeFile(joinPath(path("missing"), "c.voc"), "x"));
+  EXPECT_FALSE(writeWholeFile(&handles, joinPath(path("missing"), "c.voc"), "x"));
   EXPECT_FALSE(std::filesystem::exists(joinPath(path("missing"), "c.voc")));
   // A name that is a directory can't be written, and is left alone.
   std::filesystem::create_directories(joinPath(out, "d.voc"));
-  EXPECT_FALSE(writeWholeFile(joinPath(out, "d.voc"), "x"));
+  EXPECT_FALSE(writeWholeFile(&handles, joinPath(out, "d.voc"), "x"));
   EXPECT_TRUE(std::filesystem::is_directory(joinPath(out, "d.voc")));
 }

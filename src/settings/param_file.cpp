@@ -1,7 +1,7 @@
-#include "control/param_file.h"
+#include "settings/param_file.h"
 
-#include "control/environment.h"
-#include "control/text_file.h"
+#include "settings/environment.h"
+#include "base/text_file.h"
 
 namespace {
 constexpr std::string_view kWhitespace = " \n\r\t";

@@ -1,4 +1,4 @@
-#include "control/directory_handles.h"
+#include "base/directory_handles.h"
 
 #include <fcntl.h>
 #include <unistd.h>

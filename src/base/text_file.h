@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+class TDirectoryHandles;
+
 // Whole-file input and output as the program's files need it.
 //
 // Text files are read the way Windows text mode reads them, since the
@@ -30,5 +32,8 @@ void convertLineEnds(std::string& text);
 
 // Writes data to path, truncating an existing file. Every write is checked up
 // to the final close; on any failure the partial file is removed and false is
-// returned, so a failed save never leaves a truncated file behind.
-[[nodiscard]] bool writeWholeFile(const std::string& path, std::string_view data);
+// returned, so a failed save never leaves a truncated file behind. With
+// handles, the file is created relative to a handle of its directory when
+// one can be had, which spares the system walking the directory's path.
+[[nodiscard]] bool writeWholeFile(TDirectoryHandles* handles, const std::string& path,
+                                  std::string_view data);

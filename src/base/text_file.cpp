@@ -1,4 +1,4 @@
-#include "control/text_file.h"
+#include "base/text_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,8 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "control/directory_handles.h"
-#include "control/environment.h"
+#include "base/directory_handles.h"
 
 std::string joinPath(std::string_view directory, std::string_view name) {
   std::string path;
@@ -76,19 +75,18 @@ bool pathExists(const std::string& path) {
 }
 
 namespace {
-// Creates (or truncates) the file at path for writing. While a study runs, a
-// file is created relative to a handle of its directory; should that fail
+// Creates (or truncates) the file at path for writing. With handles, a file
+// is created relative to a handle of its directory; should that fail
 // (the directory was removed or replaced since its handle was opened), the
 // whole path is tried as it stands.
-int createForWriting(const std::string& path, int& directory, const char*& name) {
+int createForWriting(TDirectoryHandles* handles, const std::string& path, int& directory,
+                     const char*& name) {
   constexpr int kFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK;
   directory = AT_FDCWD;
   name = path.c_str();
   const std::size_t cut = path.rfind(kPathSeparator);
-  if (environment && environment->outputDirectories && cut != std::string::npos && cut > 0 &&
-      cut + 1 < path.size()) {
-    const int handle =
-        environment->outputDirectories->handleOf(std::string_view(path).substr(0, cut));
+  if (handles && cut != std::string::npos && cut > 0 && cut + 1 < path.size()) {
+    const int handle = handles->handleOf(std::string_view(path).substr(0, cut));
     if (handle >= 0) {
       const int fd = ::openat(handle, path.c_str() + cut + 1, kFlags, 0666);
       if (fd >= 0) {
@@ -102,12 +100,12 @@ int createForWriting(const std::string& path, int& directory, const char*& name)
 }
 }  // namespace
 
-bool writeWholeFile(const std::string& path, std::string_view data) {
+bool writeWholeFile(TDirectoryHandles* handles, const std::string& path, std::string_view data) {
   if (!usablePath(path)) return false;
   // Non-blocking: a FIFO without a reader fails at once instead of hanging.
   int directory = AT_FDCWD;
   const char* name = nullptr;
-  const int fd = createForWriting(path, directory, name);
+  const int fd = createForWriting(handles, path, directory, name);
   if (fd < 0) return false;
   bool ok = true;
   const char* p = data.data();

@@ -1,4 +1,4 @@
-#include "control/output_names.h"
+#include "base/output_names.h"
 
 #include <gtest/gtest.h>
 

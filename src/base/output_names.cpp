@@ -1,8 +1,8 @@
-#include "control/output_names.h"
+#include "base/output_names.h"
 
 #include <filesystem>
 
-#include "control/text_file.h"
+#include "base/text_file.h"
 
 namespace {
 std::string normalized(const std::string& path) {

@@ -1,4 +1,4 @@
-#include "control/param_file.h"
+#include "settings/param_file.h"
 
 #include <gtest/gtest.h>
 

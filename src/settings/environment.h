@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "control/config.h"
-#include "control/directory_handles.h"
-#include "control/output_names.h"
-#include "control/param_file.h"
+#include "base/directory_handles.h"
+#include "base/output_names.h"
 #include "log/log.h"
+#include "settings/config.h"
+#include "settings/param_file.h"
 
 // What every part of a study reaches: its settings, its message texts, its
 // run log and the output paths it has used. One exists while a study runs,
@@ -33,20 +33,32 @@ class TEnvironment {
   // An error entry, added only when isToshowWarning is on.
   void error(std::string_view key, std::string_view argument) const;
 
+  // Writes data as the output file name (ending in extension) in directory.
+  // The name is claimed in outputNames first: one the study used already is
+  // written as its first free "~N" variant, with warning_output_renamed. The
+  // file is created through outputDirectories. False when it could not be
+  // written whole; no partial file is then left.
+  bool saveOutput(std::string_view directory, std::string_view name, std::string_view extension,
+                  std::string_view data);
+
   std::unique_ptr<TConfig> config;
   std::unique_ptr<TParamFile> messages;
   // The log belongs to main and outlives the environment.
   TLog* log = nullptr;
   std::unique_ptr<TOutputNames> outputNames;
-  // Handles of the directories output files go into, used by writeWholeFile.
+  // Handles of the directories output files go into.
   std::unique_ptr<TDirectoryHandles> outputDirectories;
 };
 
 // The environment of the running study, or null when none runs.
 extern TEnvironment* environment;
 
-// The path to write the output file name (ending in extension) in directory:
-// claimed in the running study's output names, renamed with a warning when
-// the study used it already. Without a study, directory/name.
-std::string claimOutputPath(std::string_view directory, std::string_view name,
-                            std::string_view extension);
+// Entries for code that also runs without a study (tests, tools): each adds
+// its entry through the running study's environment, as progress, warning and
+// error above do, and nothing when no study runs.
+void logProgress(std::string_view key, std::string_view argument, bool withLap);
+void logWarning(std::string_view key, std::string_view argument);
+void logError(std::string_view key, std::string_view argument);
+// A warning entry that belongs with the progress entries: added only when
+// isToshowLog is on.
+void logWarningWithProgress(std::string_view key, std::string_view argument);

@@ -5,7 +5,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "documents/chunk_dictionary.h"
+#include "base/hash.h"
+#include "base/string_table.h"
 
 // The output paths a study has used, so that no file is written twice in one
 // study. Paths are compared after lexical normalisation against the current
@@ -30,12 +31,12 @@ class TOutputNames {
  private:
   struct Hash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return TChunkDictionary::hash(text); }
+    std::size_t operator()(std::string_view text) const { return hashBytes(text); }
   };
   // The names used in one directory. A study claims hundreds of thousands of
-  // them, so they are interned in one arena (a string dictionary) rather than
-  // held as a node and a string each.
-  using NameSet = TChunkDictionary;
+  // them, so they are interned in one arena rather than held as a node and a
+  // string each.
+  using NameSet = TStringTable;
 
   // Adds name to names; false when it was there already.
   static bool insert(NameSet& names, std::string_view name);

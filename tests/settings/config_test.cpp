@@ -1,8 +1,8 @@
-#include "control/config.h"
+#include "settings/config.h"
 
 #include <gtest/gtest.h>
 
-#include "control/param_file.h"
+#include "settings/param_file.h"
 
 namespace {
 TConfig configOf(std::initializer_list<std::pair<std::string, std::string>> settings) {
@@ -66,16 +66,4 @@ TEST(Config, TextsAndLogPath) {
   EXPECT_EQ("r", c.dirReports);
   EXPECT_EQ("en.lang", c.languageFileName);
   EXPECT_EQ(1, c.preProcType);
-}
-
-TEST(ParseLeadingInt, OverflowIsRefused) {
-  std::int32_t v = 7;
-  EXPECT_TRUE(parseLeadingInt("-2147483648", v));
-  EXPECT_EQ(INT32_MIN, v);
-  EXPECT_TRUE(parseLeadingInt("2147483647x", v));
-  EXPECT_EQ(INT32_MAX, v);
-  EXPECT_FALSE(parseLeadingInt("2147483648", v));
-  EXPECT_FALSE(parseLeadingInt("-2147483649", v));
-  EXPECT_TRUE(parseLeadingInt("", v));
-  EXPECT_EQ(0, v);
 }
