@@ -10,45 +10,43 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "settings/environment.h"
 #include "settings/param_file.h"
 #include "log/log.h"
 
+// Whole files as bytes, for comparing outputs.
+std::string readBytes(const std::filesystem::path& path);
+// Writes bytes to path, making its directories.
+void writeBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// A run log with its time stamps and lap times masked, so that two runs'
+// logs compare equal: "YYYY-MM-DD hh:mm:ss" for the stamp after each kind
+// and " [hh:mm:ss.cc]" for a lap at the end of a line.
+std::string maskLog(const std::string& text);
+// The same, line by line.
+std::vector<std::string> maskedLines(const std::string& text);
+
+// A fresh, empty directory for the running test (its suite and name, with
+// "/" of parameterised names turned into "-", and the process id), under the
+// system's temporary directory.
+std::filesystem::path freshScratchDirectory();
+
 // A fresh directory per test, removed afterwards unless the test failed.
 class ScratchTest : public testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           (std::string("collusion-") + info->test_suite_name() + "-" + info->name() + "-" +
-            std::to_string(getpid()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    if (HasFailure()) {
-      std::cerr << "scratch directory kept: " << dir_ << '\n';
-    } else {
-      std::filesystem::remove_all(dir_);
-    }
-  }
+  void SetUp() override { dir_ = freshScratchDirectory(); }
+  void TearDown() override;
 
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
   std::string write(const std::string& name, const std::string& bytes) const {
-    const std::filesystem::path file = dir_ / name;
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << bytes;
-    return file.string();
+    writeBytes(dir_ / name, bytes);
+    return (dir_ / name).string();
   }
 
-  static std::string read(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
+  static std::string read(const std::string& file) { return readBytes(file); }
 
   std::filesystem::path dir_;
 };

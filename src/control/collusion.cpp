@@ -1,8 +1,13 @@
 #include "control/collusion.h"
 
+#include "documents/files.h"
+#include "log/log.h"
+#include "reports/reports.h"
 #include "settings/environment.h"
 #include "settings/param_file.h"
-#include "log/log.h"
+#include "stages/compare.h"
+#include "stages/extract.h"
+#include "stages/pre_proc.h"
 
 TCollusion::TCollusion() { environment = nullptr; }
 

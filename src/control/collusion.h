@@ -3,13 +3,12 @@
 #include <memory>
 #include <string>
 
-#include "documents/files.h"
-#include "reports/reports.h"
-#include "stages/compare.h"
-#include "stages/extract.h"
-#include "stages/pre_proc.h"
-
+class TCompare;
 class TEnvironment;
+class TExtract;
+class TFiles;
+class TPreProc;
+class TReports;
 class TLog;
 class TParamFile;
 

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "../support.h"
 #include "run_program.h"
 
 namespace fs = std::filesystem;
@@ -27,25 +28,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kCasesDir = COLLUSION_E2E_DIR;
-
-std::string readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string maskLog(const std::string& text) {
-  static const std::regex stamp(R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2})");
-  static const std::regex lap(R"( \[\d{2,}:\d{2}:\d{2}\.\d{2}\])");
-  return std::regex_replace(std::regex_replace(text, stamp, "YYYY-MM-DD hh:mm:ss"), lap,
-                            " [hh:mm:ss.cc]");
-}
 
 bool isMetaFile(const std::string& name) {
   return name == "args" || name == "expected" || name == "expected.status" ||
@@ -79,9 +61,7 @@ class EndToEnd : public testing::TestWithParam<std::string> {};
 
 TEST_P(EndToEnd, OutputsMatchExpectedFiles) {
   const fs::path caseDir = kCasesDir / GetParam();
-  const fs::path scratch = fs::temp_directory_path() /
-                           ("collusion-e2e-" + GetParam() + "-" + std::to_string(getpid()));
-  fs::remove_all(scratch);
+  const fs::path scratch = freshScratchDirectory();
   const fs::path work = scratch / "work";
   fs::create_directories(work);
   for (const auto& entry : fs::directory_iterator(caseDir)) {

@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "../support.h"
 #include "run_program.h"
 
 namespace fs = std::filesystem;
@@ -93,13 +94,6 @@ const std::vector<std::string> kAllSteps{"log_punctuation_removed", "log_numbers
                                          "log_lowercase_executed", "log_stopWord_removed"};
 
 // ---------------------------------------------------------------- inputs
-
-std::string readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 class Tree {
  public:
@@ -713,18 +707,6 @@ std::set<std::string> rootEntries() {
   return names;
 }
 
-std::vector<std::string> maskedLines(const std::string& text) {
-  static const std::regex stamp(R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}: )");
-  static const std::regex lapTime(R"( \[\d{2,}:\d{2}:\d{2}\.\d{2}\]$)");
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    line = std::regex_replace(line, stamp, kStamp, std::regex_constants::format_first_only);
-    lines.push_back(std::regex_replace(line, lapTime, kLap));
-  }
-  return lines;
-}
-
 bool isUnder(const std::string& path, const std::string& directory) {
   return directory == "." || path == directory || path.starts_with(directory + "/");
 }
@@ -745,16 +727,7 @@ std::string printable(std::string text) {
 
 class HostileInput : public testing::TestWithParam<Case> {
  protected:
-  void SetUp() override {
-    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-    for (char& c : name) {
-      if (c == '/') c = '-';
-    }
-    scratch_ = fs::temp_directory_path() / ("collusion-" + name + "-" + std::to_string(getpid()));
-    fs::remove_all(scratch_);
-    fs::create_directories(scratch_);
-  }
+  void SetUp() override { scratch_ = freshScratchDirectory(); }
   void TearDown() override {
     if (HasFailure()) {
       std::cerr << "scratch directory kept: " << scratch_ << '\n';

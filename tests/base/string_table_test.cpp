@@ -1,0 +1,56 @@
+#include "base/string_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+TEST(StringTable, AnyBytesGetIdsInFirstSeenOrder) {
+  TStringTable table(4);
+  const std::string withNul("a\0b", 3);
+  EXPECT_EQ(0u, table.intern("x"));
+  EXPECT_EQ(1u, table.intern(""));
+  EXPECT_EQ(2u, table.intern(withNul));
+  EXPECT_EQ(3u, table.intern("a"));  // a prefix of the text with a NUL is another text
+  EXPECT_EQ(2u, table.intern(withNul));
+  EXPECT_EQ(1u, table.find(""));
+  EXPECT_EQ(withNul, table.text(2));
+  EXPECT_EQ(TStringTable::kNone, table.find(std::string("a\0c", 3)));
+  EXPECT_EQ(4u, table.size());
+}
+
+// Far past the first table and block sizes, every text keeps its id and its
+// bytes, also when handed in through a batch.
+TEST(StringTable, GrowsAndKeepsEveryText) {
+  TStringTable table(4);
+  std::vector<std::string> texts;
+  for (int i = 0; i < 100000; ++i) texts.push_back(std::string(i % 40, 'k') + std::to_string(i));
+  for (std::size_t i = 0; i < texts.size(); i += 2) ASSERT_EQ(i / 2, table.intern(texts[i]));
+
+  std::vector<std::uint32_t> ids;
+  {
+    TStringTable::Batch batch(table, ids);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      if (i % 3 == 0) {
+        batch.buildBuffer() = texts[i];
+        batch.addBuilt();
+      } else {
+        batch.add(texts[i]);
+      }
+    }
+    batch.flush();
+  }
+  ASSERT_EQ(texts.size(), ids.size());
+  std::uint32_t next = static_cast<std::uint32_t>((texts.size() + 1) / 2);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    EXPECT_EQ(i % 2 == 0 ? i / 2 : next++, ids[i]) << i;
+    EXPECT_EQ(texts[i], table.text(ids[i]));
+  }
+  std::vector<std::string_view> visited;
+  table.visitTexts(ids.data(), ids.size(),
+                   [&](std::size_t i, std::string_view text) {
+                     EXPECT_EQ(visited.size(), i);
+                     visited.push_back(text);
+                   });
+  EXPECT_EQ(std::vector<std::string_view>(texts.begin(), texts.end()), visited);
+}
