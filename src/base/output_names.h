@@ -1,16 +1,20 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "base/hash.h"
 #include "base/string_table.h"
 
 // The output paths a study has used, so that no file is written twice in one
-// study. Paths are compared after lexical normalisation against the current
-// directory, whether or not the write that used them succeeded.
+// study, whether or not the write that used them succeeded. Folders are told
+// apart by identity (device and inode), so that two spellings of one folder
+// (a link to it, "./v/", "v//") share their names; a folder that does not
+// exist is known by its path, made absolute and lexically normal.
 class TOutputNames {
  public:
   TOutputNames();
@@ -21,7 +25,8 @@ class TOutputNames {
   // Claims directory/name and returns the path to write: directory/name itself
   // when unused, otherwise the first free variant with "~2", "~3", ... inserted
   // before extension (which must end name) or, for an empty extension,
-  // appended to name. renamed tells which case it was.
+  // appended to name. renamed tells which case it was. A name claimed again
+  // and again goes on from the number it reached, so claiming stays linear.
   std::string claim(std::string_view directory, std::string_view name, std::string_view extension,
                     bool& renamed);
 
@@ -33,17 +38,20 @@ class TOutputNames {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const { return hashBytes(text); }
   };
-  // The names used in one directory. A study claims hundreds of thousands of
+  // The names used in one folder. A study claims hundreds of thousands of
   // them, so they are interned in one arena rather than held as a node and a
-  // string each.
-  using NameSet = TStringTable;
+  // string each; next holds, by name id, the number its next variant tries.
+  struct NameSet {
+    TStringTable names;
+    std::vector<std::uint32_t> next;
+    // Adds name; false when it was there already. id is its id either way.
+    bool insert(std::string_view name, std::uint32_t& id);
+  };
 
-  // Adds name to names; false when it was there already.
-  static bool insert(NameSet& names, std::string_view name);
-  // The names used in the directory that directory normalises to.
+  // The names used in the folder that directory names.
   NameSet& namesIn(std::string_view directory);
 
-  // Names used, by normalised directory.
+  // Names used, by folder identity (or normal path).
   std::unordered_map<std::string, std::unique_ptr<NameSet>, Hash, std::equal_to<>> used_;
   // The name sets of directories as the settings spell them.
   std::unordered_map<std::string, NameSet*, Hash, std::equal_to<>> spelled_;

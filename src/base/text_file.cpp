@@ -1,13 +1,18 @@
 #include "base/text_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "base/directory_handles.h"
+#include "base/file_identity.h"
 
 std::string joinPath(std::string_view directory, std::string_view name) {
   std::string path;
@@ -75,39 +80,32 @@ bool pathExists(const std::string& path) {
 }
 
 namespace {
-// Creates (or truncates) the file at path for writing. With handles, a file
-// is created relative to a handle of its directory; should that fail
-// (the directory was removed or replaced since its handle was opened), the
-// whole path is tried as it stands.
-int createForWriting(TDirectoryHandles* handles, const std::string& path, int& directory,
-                     const char*& name) {
-  constexpr int kFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK;
-  directory = AT_FDCWD;
-  name = path.c_str();
-  const std::size_t cut = path.rfind(kPathSeparator);
-  if (handles && cut != std::string::npos && cut > 0 && cut + 1 < path.size()) {
-    const int handle = handles->handleOf(std::string_view(path).substr(0, cut));
-    if (handle >= 0) {
-      const int fd = ::openat(handle, path.c_str() + cut + 1, kFlags, 0666);
-      if (fd >= 0) {
-        directory = handle;
-        name = path.c_str() + cut + 1;
-        return fd;
-      }
-    }
-  }
-  return ::open(path.c_str(), kFlags, 0666);
-}
-}  // namespace
 
-bool writeWholeFile(TDirectoryHandles* handles, const std::string& path, std::string_view data) {
-  if (!usablePath(path)) return false;
-  // Non-blocking: a FIFO without a reader fails at once instead of hanging.
-  int directory = AT_FDCWD;
-  const char* name = nullptr;
-  const int fd = createForWriting(handles, path, directory, name);
-  if (fd < 0) return false;
-  bool ok = true;
+// The temporary name a write has in its folder right now, if any, so that an
+// interrupted program can remove it. Only the signal handler reads it.
+volatile std::sig_atomic_t temporaryActive = 0;
+int temporaryFolder = AT_FDCWD;
+char temporaryName[64];
+std::uint64_t temporaryCount = 0;
+
+void onInterrupt(int signal) {
+  if (temporaryActive) ::unlinkat(temporaryFolder, temporaryName, 0);
+  ::_exit(128 + signal);
+}
+
+// Makes a fresh hidden name of the program's own in temporaryName and marks
+// it as the one to remove on interruption.
+const char* nameTemporary(int folder) {
+  std::snprintf(temporaryName, sizeof temporaryName, ".collusion-%ld-%llu.tmp",
+                static_cast<long>(::getpid()), static_cast<unsigned long long>(++temporaryCount));
+  temporaryFolder = folder;
+  temporaryActive = 1;
+  return temporaryName;
+}
+
+void forgetTemporary() { temporaryActive = 0; }
+
+bool writeAll(int fd, std::string_view data) {
   const char* p = data.data();
   std::size_t left = data.size();
   while (left > 0) {
@@ -118,11 +116,138 @@ bool writeWholeFile(TDirectoryHandles* handles, const std::string& path, std::st
     } else if (put < 0 && errno == EINTR) {
       continue;
     } else {
-      ok = false;
-      break;
+      return false;
     }
   }
-  if (::close(fd) != 0) ok = false;
-  if (!ok) ::unlinkat(directory, name, 0);
-  return ok;
+  return true;
+}
+
+// Whether unnamed files can be given a name through /proc.
+bool procLinksWork() {
+  static const bool works = ::access("/proc/self/fd", X_OK) == 0;
+  return works;
+}
+
+// What stands at name in folder decides whether a file may replace it: not a
+// directory, and not an input of the study.
+TWriteResult checkOccupant(int folder, const char* name, const TFileIdentities* inputs) {
+  struct stat st {};
+  if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return TWriteResult::written;
+  if (S_ISDIR(st.st_mode)) return TWriteResult::failed;
+  if (inputs && inputs->contains({static_cast<std::uint64_t>(st.st_dev),
+                                  static_cast<std::uint64_t>(st.st_ino)})) {
+    return TWriteResult::inputAtName;
+  }
+  return TWriteResult::written;
+}
+
+// Gives the complete file open as fd (unnamed when named is null, else
+// called named in folder) the name name in folder. A new name is taken at
+// once; an existing file or link at name is replaced by a rename, never
+// written through, unless it is a directory or an input.
+TWriteResult publish(int fd, const char* named, int folder, const char* name,
+                     const TFileIdentities* inputs) {
+  if (!named) {
+    char self[48];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, self, folder, name, AT_SYMLINK_FOLLOW) == 0) {
+      return TWriteResult::written;
+    }
+    if (errno != EEXIST) return TWriteResult::failed;
+    const TWriteResult occupant = checkOccupant(folder, name, inputs);
+    if (occupant != TWriteResult::written) return occupant;
+    named = nameTemporary(folder);
+    if (::linkat(AT_FDCWD, self, folder, named, AT_SYMLINK_FOLLOW) != 0) {
+      forgetTemporary();
+      return TWriteResult::failed;
+    }
+  } else {
+    if (::renameat2(folder, named, folder, name, RENAME_NOREPLACE) == 0) {
+      forgetTemporary();
+      return TWriteResult::written;
+    }
+    // A file system without no-replace renames checks first, then renames.
+    if (errno != EEXIST && errno != EINVAL) {
+      ::unlinkat(folder, named, 0);
+      forgetTemporary();
+      return TWriteResult::failed;
+    }
+    const TWriteResult occupant = checkOccupant(folder, name, inputs);
+    if (occupant != TWriteResult::written) {
+      ::unlinkat(folder, named, 0);
+      forgetTemporary();
+      return occupant;
+    }
+  }
+  const bool renamed = ::renameat(folder, named, folder, name) == 0;
+  if (!renamed) ::unlinkat(folder, named, 0);
+  forgetTemporary();
+  return renamed ? TWriteResult::written : TWriteResult::failed;
+}
+
+// Writes data into a new file in folder and names it name: an unnamed file
+// where the system makes them, else one under a temporary name.
+TWriteResult writeInFolder(int folder, const char* name, std::string_view data,
+                           const TFileIdentities* inputs) {
+  const char* named = nullptr;
+  int fd = procLinksWork() ? ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
+  if (fd < 0) {
+    if (procLinksWork() && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+      return TWriteResult::failed;
+    }
+    named = nameTemporary(folder);
+    fd = ::openat(folder, named, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      forgetTemporary();
+      return TWriteResult::failed;
+    }
+  }
+  TWriteResult result = writeAll(fd, data) ? TWriteResult::written : TWriteResult::failed;
+  if (result == TWriteResult::written) result = publish(fd, named, folder, name, inputs);
+  else if (named) {
+    ::unlinkat(folder, named, 0);
+    forgetTemporary();
+  }
+  if (::close(fd) != 0 && result == TWriteResult::written) {
+    // The data may not all have arrived; the name now holds a doubtful file.
+    ::unlinkat(folder, name, 0);
+    result = TWriteResult::failed;
+  }
+  return result;
+}
+
+}  // namespace
+
+void removeTemporaryOnInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = onInterrupt;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGINT, &action, nullptr);
+  ::sigaction(SIGTERM, &action, nullptr);
+}
+
+TWriteResult writeOutputFile(TDirectoryHandles* handles, const std::string& path,
+                             std::string_view data, const TFileIdentities* inputs) {
+  if (!usablePath(path)) return TWriteResult::failed;
+  const std::size_t cut = path.rfind(kPathSeparator);
+  std::string directory = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
+  const char* name = cut == std::string::npos ? path.c_str() : path.c_str() + cut + 1;
+  if (*name == '\0') return TWriteResult::failed;
+  // The folder's handle, when it is still the folder of that name; should the
+  // write fail through it (the folder was removed or replaced since), the
+  // folder is opened again as its path stands.
+  const int handle = handles ? handles->handleOf(directory) : -1;
+  if (handle >= 0) {
+    const TWriteResult result = writeInFolder(handle, name, data, inputs);
+    if (result != TWriteResult::failed) return result;
+  }
+  const int folder = ::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return TWriteResult::failed;
+  const TWriteResult result = writeInFolder(folder, name, data, inputs);
+  ::close(folder);
+  return result;
+}
+
+bool writeWholeFile(TDirectoryHandles* handles, const std::string& path, std::string_view data) {
+  return writeOutputFile(handles, path, data, nullptr) == TWriteResult::written;
 }

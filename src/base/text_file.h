@@ -4,6 +4,7 @@
 #include <string_view>
 
 class TDirectoryHandles;
+class TFileIdentities;
 
 // Whole-file input and output as the program's files need it.
 //
@@ -30,10 +31,32 @@ void convertLineEnds(std::string& text);
 // True when a file system entry (file, directory, ...) exists at path.
 [[nodiscard]] bool pathExists(const std::string& path);
 
-// Writes data to path, truncating an existing file. Every write is checked up
-// to the final close; on any failure the partial file is removed and false is
-// returned, so a failed save never leaves a truncated file behind. With
-// handles, the file is created relative to a handle of its directory when
-// one can be had, which spares the system walking the directory's path.
+// How writing an output file went.
+enum class TWriteResult {
+  written,
+  // Not written: the folder is missing, the disk full, a directory stands at
+  // the name, ... No partial file is left under any name.
+  failed,
+  // Not written: the file at the name is one of the given inputs.
+  inputAtName,
+};
+
+// Writes data as the file path, all or nothing: the bytes go into a new file
+// in the same folder (unnamed, or under a hidden temporary name), which takes
+// the final name only when complete. The final name is never opened for
+// writing: a file or link that stands there is replaced by a rename, so a
+// link's target is never written. A directory at the name fails the write,
+// and a file that is one of inputs (when given) is left alone. With handles,
+// the folder is reached through its cached handle.
+[[nodiscard]] TWriteResult writeOutputFile(TDirectoryHandles* handles, const std::string& path,
+                                           std::string_view data,
+                                           const TFileIdentities* inputs);
+
+// writeOutputFile without inputs: true when written.
 [[nodiscard]] bool writeWholeFile(TDirectoryHandles* handles, const std::string& path,
                                   std::string_view data);
+
+// Installs handlers for SIGINT and SIGTERM that remove the temporary file of
+// the write in progress, if any, and end the process with status 128 + the
+// signal number.
+void removeTemporaryOnInterrupt();

@@ -1,5 +1,10 @@
 #include "control/collusion.h"
 
+#include <iostream>
+#include <new>
+
+#include "base/folder_locks.h"
+#include "base/text_file.h"
 #include "documents/files.h"
 #include "log/log.h"
 #include "reports/reports.h"
@@ -35,12 +40,43 @@ bool TCollusion::run(const std::string& path, TLog& log) {
 
   bool result = false;
   if (entries > 0) {
+    TEnvironment& env = *environment;
+    const TConfig& config = *env.config;
     // The log file is an output of the study too: nothing else may take its name.
-    environment->outputNames->reserve(environment->config->logFilePath);
-    environment->progress("log_start_collusion", "", false);
-    result = runSteps(map);
-    environment->progress("log_end_collusion", "", false);
-    (void)log.save(environment->config->logFilePath);
+    env.outputNames->reserve(config.logFilePath);
+    // No output may replace a file the study reads.
+    env.inputs.addPath(path);
+    env.inputs.addPath(config.interLangFileName);
+    env.inputs.addPath(config.languageFileName);
+    // Another study writing into the same folders goes first.
+    TFolderLocks locks;
+    locks.lock(outputFolders(config), [](const std::string& folder) {
+      std::cerr << "collusion: waiting for another study writing into " << folder << '\n';
+    });
+    env.progress("log_start_collusion", "", false);
+    try {
+      result = runSteps(map);
+    } catch (const std::bad_alloc&) {
+      // What the study holds goes first, so that the log can still be saved.
+      releaseObjects();
+      env.error("error_out_of_memory", "");
+      std::cerr << "collusion: out of memory; the study stopped\n";
+      result = false;
+    }
+    env.progress("log_end_collusion", "", false);
+    const std::string logPath = env.saveLog();
+    if (logPath.empty()) result = false;
+    if (!logPath.empty() && logPath != config.logFilePath) {
+      std::cerr << "collusion: the log is in " << logPath << ", since " << config.logFilePath
+                << " is a file the study reads\n";
+    }
+    if (env.outputsLost() > 0) {
+      std::cerr << "collusion: " << env.outputsLost() << " of " << env.outputsTried()
+                << " output files could not be written\n";
+    }
+    if (logPath.empty()) {
+      std::cerr << "collusion: the log could not be written to " << config.logFilePath << '\n';
+    }
   }
   environment_.reset();
   environment = nullptr;
@@ -48,8 +84,28 @@ bool TCollusion::run(const std::string& path, TLog& log) {
 }
 
 bool TCollusion::runSteps(const TParamFile& map) {
-  return createObjects() && configureObjects() && files_->addFromConfig(map) > 0 &&
-         files_->loadTexts() > 0 && process() && saveStudy();
+  if (!createObjects() || !configureObjects() || files_->addFromConfig(map) <= 0 ||
+      files_->loadTexts() <= 0) {
+    return false;
+  }
+  for (std::int32_t i = 0; i < files_->count(); ++i) {
+    environment->inputs.addPath(files_->get(i)->fullPath());
+  }
+  return process() && saveStudy();
+}
+
+std::vector<std::string> TCollusion::outputFolders(const TConfig& config) {
+  const std::size_t cut = config.logFilePath.rfind(kPathSeparator);
+  return {config.dirVocabularies, config.dirReports,
+          cut == std::string::npos ? std::string(".") : config.logFilePath.substr(0, cut)};
+}
+
+void TCollusion::releaseObjects() {
+  files_.reset();
+  preProc_.reset();
+  extract_.reset();
+  compare_.reset();
+  reports_.reset();
 }
 
 bool TCollusion::createObjects() {
@@ -103,6 +159,8 @@ bool TCollusion::saveStudy() {
   // A study that only builds vocabularies expects no reports.
   const bool reportsExpected = environment->config->collusionMode != 1;
   if (vocabularies <= 0 || (reportsExpected && reports <= 0)) return false;
+  // A study that lost any output it should have written has not succeeded.
+  if (environment->outputsLost() > 0) return false;
   environment->progress("log_study_saved", "", true);
   return true;
 }

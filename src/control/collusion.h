@@ -2,7 +2,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+struct TConfig;
 class TCompare;
 class TEnvironment;
 class TExtract;
@@ -36,6 +38,10 @@ class TCollusion {
 
  private:
   bool runSteps(const TParamFile& map);
+  // Destroys the document set, the stages and the report set.
+  void releaseObjects();
+  // The folders the study writes into.
+  static std::vector<std::string> outputFolders(const TConfig& config);
 
   // The study's environment, published through `environment` while it runs.
   std::unique_ptr<TEnvironment> environment_;

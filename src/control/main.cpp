@@ -3,12 +3,14 @@
 // no configuration was given, -1 when a parameter file could not be read.
 #include <iostream>
 #include <memory>
+#include <new>
 #include <string>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
+#include "base/text_file.h"
 #include "control/collusion.h"
 #include "settings/param_file.h"
 #include "log/log.h"
@@ -23,6 +25,8 @@ int main(int argc, char* argv[]) {
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
   mallopt(M_TOP_PAD, 64 << 20);
 #endif
+  // An interrupted save leaves no temporary file behind.
+  removeTemporaryOnInterrupt();
   TLog log;
   if (argc < 2) return 1;
 
@@ -46,6 +50,11 @@ int main(int argc, char* argv[]) {
   auto collusion = std::make_unique<TCollusion>();
   try {
     status = collusion->run(path, log) ? 0 : 1;
+  } catch (const std::bad_alloc&) {
+    // Out of memory before the study could take care of it (reading the
+    // configuration, say).
+    std::cerr << "collusion: out of memory; the study stopped\n";
+    status = 1;
   } catch (const VrxException& exception) {
     const std::string text = "An exception occurred. Exception: " + exception.message();
     log.addError(text);

@@ -25,14 +25,18 @@ void TLog::addEntry(std::int32_t kind, const std::string& text, bool withLap) {
   entries_.emplace_back(TTimer::nowText(defaultTimeFormat), kind, std::move(copy));
 }
 
-std::int32_t TLog::save(const std::string& path) const {
-  if (path.empty()) return -1;
+std::string TLog::text() const {
   std::string text;
   for (const TLogEntry& entry : entries_) {
     text += entry.line();
     text += '\n';
   }
-  if (!writeWholeFile(nullptr, path, text)) return -1;
+  return text;
+}
+
+std::int32_t TLog::save(const std::string& path) const {
+  if (path.empty()) return -1;
+  if (!writeWholeFile(nullptr, path, text())) return -1;
   return static_cast<std::int32_t>(entries_.size());
 }
 
@@ -40,10 +44,5 @@ std::string TLog::totalTime() const { return timer_->totalText(""); }
 
 std::string TLog::fullText(const std::string& totalTimeText) {
   addEntry(kindMessage, totalTimeText, false);
-  std::string text;
-  for (const TLogEntry& entry : entries_) {
-    text += entry.line();
-    text += '\n';
-  }
-  return text;
+  return text();
 }

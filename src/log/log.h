@@ -53,6 +53,8 @@ class TLog {
   // written whole (a partial file is removed).
   std::int32_t save(const std::string& path) const;
 
+  // Every line, each followed by "\n": the bytes of the log file.
+  std::string text() const;
   // The time since the log was made, as "HH:MM:SS.cc".
   std::string totalTime() const;
   // Adds totalTimeText (the caller's message for the total time, for example

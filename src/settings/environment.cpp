@@ -19,10 +19,46 @@ TEnvironment::~TEnvironment() {
 
 bool TEnvironment::saveOutput(std::string_view directory, std::string_view name,
                               std::string_view extension, std::string_view data) {
+  ++outputsTried_;
   bool renamed = false;
-  const std::string path = outputNames->claim(directory, name, extension, renamed);
-  if (renamed) warning("warning_output_renamed", path);
-  return writeWholeFile(outputDirectories.get(), path, data);
+  std::string path = outputNames->claim(directory, name, extension, renamed);
+  for (;;) {
+    if (renamed) warning("warning_output_renamed", path);
+    switch (writeOutputFile(outputDirectories.get(), path, data, &inputs)) {
+      case TWriteResult::written:
+        return true;
+      case TWriteResult::failed:
+        ++outputsLost_;
+        return false;
+      case TWriteResult::inputAtName:
+        path = outputNames->claim(directory, name, extension, renamed);
+        break;
+    }
+  }
+}
+
+std::string TEnvironment::saveLog() {
+  ++outputsTried_;
+  std::string path = config->logFilePath;
+  if (!log) return {};
+  const std::string text = log->text();
+  for (;;) {
+    switch (writeOutputFile(nullptr, path, text, &inputs)) {
+      case TWriteResult::written:
+        return path;
+      case TWriteResult::failed:
+        ++outputsLost_;
+        return {};
+      case TWriteResult::inputAtName: {
+        bool renamed = false;
+        const std::size_t cut = path.rfind(kPathSeparator);
+        const std::string_view folder =
+            cut == std::string::npos ? std::string_view(".") : std::string_view(path).substr(0, cut);
+        path = outputNames->claim(folder, kLogFileName, ".log", renamed);
+        break;
+      }
+    }
+  }
 }
 
 void logProgress(std::string_view key, std::string_view argument, bool withLap) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/directory_handles.h"
+#include "base/file_identity.h"
 #include "base/output_names.h"
 #include "log/log.h"
 #include "settings/config.h"
@@ -34,12 +35,21 @@ class TEnvironment {
   void error(std::string_view key, std::string_view argument) const;
 
   // Writes data as the output file name (ending in extension) in directory.
-  // The name is claimed in outputNames first: one the study used already is
-  // written as its first free "~N" variant, with warning_output_renamed. The
-  // file is created through outputDirectories. False when it could not be
-  // written whole; no partial file is then left.
+  // The name is claimed in outputNames first: one the study used already, or
+  // one where an input of the study stands, is written as its next free "~N"
+  // variant, with warning_output_renamed. The file is written whole or not
+  // at all (see writeOutputFile), through outputDirectories. False when it
+  // could not be written; it then counts as lost.
   bool saveOutput(std::string_view directory, std::string_view name, std::string_view extension,
                   std::string_view data);
+  // Writes the lines of log to the settings' log file, renamed as saveOutput
+  // does when an input stands there. Returns the path written, or empty when
+  // the log could not be written (it then counts as lost).
+  std::string saveLog();
+
+  // The number of outputs that could not be written, and of those tried.
+  std::int64_t outputsLost() const { return outputsLost_; }
+  std::int64_t outputsTried() const { return outputsTried_; }
 
   std::unique_ptr<TConfig> config;
   std::unique_ptr<TParamFile> messages;
@@ -48,6 +58,13 @@ class TEnvironment {
   std::unique_ptr<TOutputNames> outputNames;
   // Handles of the directories output files go into.
   std::unique_ptr<TDirectoryHandles> outputDirectories;
+  // The files the study reads (configuration, messages, language file,
+  // documents), which no output may replace.
+  TFileIdentities inputs;
+
+ private:
+  std::int64_t outputsLost_ = 0;
+  std::int64_t outputsTried_ = 0;
 };
 
 // The environment of the running study, or null when none runs.
