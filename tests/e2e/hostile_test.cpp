@@ -155,6 +155,7 @@ struct Case {
   std::string stdoutHas{};                       // a text standard output must hold
   std::string err{};                             // all of standard error
   long fileSizeLimit = 0;                        // RLIMIT_FSIZE of the run, in bytes; 0: none
+  long memoryLimit = 0;                          // RLIMIT_AS of the run, in bytes; 0: none
   std::function<void(const fs::path&)> check{};  // further checks on the outputs
 };
 
@@ -655,6 +656,165 @@ std::vector<Case> outputCases() {
 // A NUL byte can't stand in a file name, so a path holding one names nothing:
 // it must not be cut short at the NUL and then read or written. The program
 // does cut such paths today; these cases are disabled until it stops.
+// Ways a study could lose or corrupt data: outputs over inputs, writes
+// through links, one folder under two names, running out of memory, one
+// document listed many times. Each output is written whole or renamed, never
+// over what the study reads or outside its folders.
+std::vector<Case> lossCases() {
+  const auto renamed = [](const std::string& path) {
+    return warning("warning_output_renamed", path);
+  };
+  std::vector<Case> cases{
+      // A document in the vocabulary folder, named like a.txt's vocabulary.
+      {.name = "document_where_an_output_goes",
+       .setup =
+           [](const Tree& tree) {
+             tree.write("voc/a.voc", "keep these words\n");
+             twoDocs(tree, kDirs + kSettings + kTwoDocs + "file3=voc/a.voc\n");
+           },
+       .log = studyLog({.saving = {renamed("voc/a~2.voc"), renamed("voc/a~3.voc")}}),
+       .files = {"voc/a~2.voc", "voc/b.voc", "voc/a~3.voc", "rep/a.txt.b.txt", "rep/a.txt.a.voc",
+                 "rep/b.txt.a.voc", "voc/a-b.voc", "voc/a-a.voc", "voc/b-a.voc"},
+       .check =
+           [](const fs::path& root) {
+             EXPECT_EQ("keep these words\n", readBytes(root / "voc/a.voc"));
+           }},
+      // The configuration itself stands where a report goes.
+      {.name = "configuration_where_a_report_goes",
+       .setup =
+           [](const Tree& tree) {
+             twoDocs(tree, "");
+             tree.write("rep/a.txt.b.txt", kDirs + kSettings + kTwoDocs);
+           },
+       .log = studyLog({.saving = {renamed("rep/a.txt.b.txt~2")}}),
+       .files = {"voc/a.voc", "voc/b.voc", "rep/a.txt.b.txt~2", "voc/a-b.voc"},
+       .args = {"rep/a.txt.b.txt"}},
+      // A document called log.log in the log folder: the log goes beside it.
+      {.name = "document_where_the_log_goes",
+       .setup =
+           [](const Tree& tree) {
+             tree.write("logs/log.log", "the dog sat on the mat\n");
+             twoDocs(tree, kDirs + kSettings + kTwoDocs + "saveLogIn=logs\nfile3=logs/log.log\n");
+           },
+       .outDirs = {"voc", "rep", "logs"},
+       .files = {"voc/a.voc", "voc/b.voc", "voc/log.voc", "rep/a.txt.b.txt", "rep/a.txt.log.log",
+                 "rep/b.txt.log.log", "voc/a-b.voc", "voc/a-log.voc", "voc/b-log.voc",
+                 "logs/log~2.log"},
+       .err = "collusion: the log is in logs/log~2.log, since logs/log.log is a file the study "
+              "reads\n",
+       .check =
+           [](const fs::path& root) {
+             EXPECT_EQ("the dog sat on the mat\n", readBytes(root / "logs/log.log"));
+             EXPECT_EQ(studyLog({}), maskedLines(readBytes(root / "logs/log~2.log")));
+           }},
+      // A link at an output name is replaced; its target outside the folder
+      // stays as it was, and a dangling one makes no file.
+      {.name = "link_where_an_output_goes",
+       .setup =
+           [](const Tree& tree) {
+             tree.write("k", "outside\n");
+             twoDocs(tree, kDirs + kSettings + kTwoDocs);
+             fs::create_symlink("../k", tree.root() / "voc/a.voc");
+             fs::create_symlink("../nowhere", tree.root() / "voc/b.voc");
+           },
+       .log = studyLog({}),
+       .files = kTwoDocOutputs,
+       .check =
+           [](const fs::path& root) {
+             EXPECT_EQ("outside\n", readBytes(root / "k"));
+             EXPECT_FALSE(fs::is_symlink(root / "voc/a.voc"));
+             EXPECT_FALSE(fs::exists(root / "nowhere"));
+           }},
+      // A hard link to a document is that document: it is not replaced.
+      {.name = "hard_link_to_a_document_where_an_output_goes",
+       .setup =
+           [](const Tree& tree) {
+             twoDocs(tree, kDirs + kSettings + kTwoDocs);
+             fs::create_hard_link(tree.root() / "docs/a.txt", tree.root() / "voc/a.voc");
+           },
+       .log = studyLog({.saving = {renamed("voc/a~2.voc")}}),
+       .files = {"voc/a~2.voc", "voc/b.voc", "rep/a.txt.b.txt", "voc/a-b.voc"},
+       .check = [](const fs::path& root) { EXPECT_EQ(kA, readBytes(root / "voc/a.voc")); }},
+      // Reports go to a link to the vocabulary folder, where the report of
+      // "a" and "voc" meets the vocabulary of "a".
+      {.name = "one_folder_under_two_names",
+       .setup =
+           [](const Tree& tree) {
+             tree.write("docs/a", kA);
+             tree.write("docs/voc", kB);
+             tree.mkdir("voc");
+             fs::create_directory_symlink("voc", tree.root() / "al");
+             tree.write("study.cfg", "dirVocabularies=voc\ndirReports=al\n" + kSettings +
+                                         "file1=docs/a\nfile2=docs/voc\n");
+           },
+       .log = studyLog({.saving = {renamed("al/a.voc~2")}}),
+       .outDirs = {"voc"},
+       .files = {"voc/a.voc", "voc/voc.voc", "voc/a.voc~2", "voc/a-voc.voc"},
+       .check =
+           [](const fs::path& root) {
+             EXPECT_EQ(report("a", "voc", 4, 4, 3, "0.5999"), readBytes(root / "voc/a.voc~2"));
+           }},
+  };
+
+  // One document listed a thousand times (first against each other): every
+  // output gets the next number of its name.
+  Case many{.name = "one_document_listed_a_thousand_times"};
+  constexpr int kCopies = 1000;
+  std::string list;
+  std::vector<std::string> saving;
+  std::vector<std::string> files;
+  for (int i = 1; i <= kCopies; ++i) list += "file" + std::to_string(i) + "=docs/a.txt\n";
+  const auto numbered = [](const std::string& stem, int n, const std::string& extension) {
+    return n == 1 ? stem + extension : stem + "~" + std::to_string(n) + extension;
+  };
+  for (int i = 1; i <= kCopies; ++i) {
+    files.push_back(numbered("voc/a", i, ".voc"));
+    if (i > 1) saving.push_back(renamed(files.back()));
+  }
+  for (int i = 1; i < kCopies; ++i) {
+    files.push_back(numbered("rep/a.txt.a.txt", i, ""));
+    if (i > 1) saving.push_back(renamed(files.back()));
+    files.push_back(numbered("voc/a-a", i, ".voc"));
+    if (i > 1) saving.push_back(renamed(files.back()));
+  }
+  many.setup = [list](const Tree& tree) {
+    twoDocs(tree, kDirs + "isToshowWarning=1\ncollusionMode=2\n" + list);
+  };
+  many.log = saving;
+  many.files = files;
+  cases.push_back(many);
+
+#if !defined(__SANITIZE_ADDRESS__)
+  // A million words at ten words a chunk under a 200 MB address space: the
+  // study stops with an error entry and a console line, and saves its log.
+  cases.push_back(
+      {.name = "out_of_memory",
+       .setup =
+           [](const Tree& tree) {
+             std::mt19937 random(7);
+             std::string text;
+             for (int i = 0; i < 1000000; ++i) {
+               text += "w" + std::to_string(random() % 50000) + (i % 20 == 19 ? "\n" : " ");
+             }
+             tree.write("docs/big.txt", text);
+             twoDocs(tree,
+                     kDirs + kSettings + "gramsSize=10\nfile1=docs/big.txt\nfile2=docs/a.txt\n");
+           },
+       .status = 1,
+       .files = {"log.log"},
+       .err = "collusion: out of memory; the study stopped\n",
+       .memoryLimit = 200000L * 1024,
+       .check =
+           [](const fs::path& root) {
+             const std::vector<std::string> lines = maskedLines(readBytes(root / "log.log"));
+             ASSERT_GE(lines.size(), 3u);
+             EXPECT_EQ(entry(2, "error_out_of_memory", ""), lines[lines.size() - 2]);
+             EXPECT_EQ(progress("log_end_collusion"), lines.back());
+           }});
+#endif
+  return cases;
+}
+
 std::vector<Case> nulByteCases() {
   const std::string nul(1, '\0');
   const std::string cut = "docs/b.txt" + nul + "junk";
@@ -710,7 +870,8 @@ std::map<std::string, Stat> snapshot(const fs::path& root) {
     struct stat st {};
     if (::lstat(item.path().c_str(), &st) != 0) continue;
     const bool directory = S_ISDIR(st.st_mode);
-    paths[fs::relative(item.path(), root).generic_string()] = {
+    // Lexically: fs::relative would follow a link to the file it names.
+    paths[item.path().lexically_relative(root).generic_string()] = {
         item.symlink_status().type(), directory ? 0 : static_cast<std::uintmax_t>(st.st_size),
         directory ? 0 : std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec,
         st.st_ino};
@@ -764,7 +925,7 @@ TEST_P(HostileInput, FailsCleanlyAndWritesOnlyItsOutputs) {
   const auto before = snapshot(scratch_);
   const auto rootBefore = rootEntries();
 
-  const RunResult run = runProgram(scratch_, c.args, c.fileSizeLimit);
+  const RunResult run = runProgram(scratch_, c.args, c.fileSizeLimit, c.memoryLimit);
 
   EXPECT_EQ(c.status, run.status) << "standard output:\n" << run.out;
   EXPECT_EQ(c.err, run.err);
@@ -819,6 +980,7 @@ INSTANTIATE_TEST_SUITE_P(Configuration, HostileInput, testing::ValuesIn(configur
 INSTANTIATE_TEST_SUITE_P(Messages, HostileInput, testing::ValuesIn(messageCases()), caseName);
 INSTANTIATE_TEST_SUITE_P(Documents, HostileInput, testing::ValuesIn(documentCases()), caseName);
 INSTANTIATE_TEST_SUITE_P(Output, HostileInput, testing::ValuesIn(outputCases()), caseName);
+INSTANTIATE_TEST_SUITE_P(Losses, HostileInput, testing::ValuesIn(lossCases()), caseName);
 INSTANTIATE_TEST_SUITE_P(NulByte, HostileInput, testing::ValuesIn(nulByteCases()),
                          caseName);
 

@@ -23,7 +23,7 @@ std::string readAll(FILE* file) {
 }  // namespace
 
 RunResult runProgram(const std::filesystem::path& workDir, const std::vector<std::string>& args,
-                     long fileSizeLimit) {
+                     long fileSizeLimit, long memoryLimit) {
   std::string binary = COLLUSION_BINARY;
   std::vector<std::string> copies = args;
   std::vector<char*> argv{binary.data()};
@@ -48,6 +48,10 @@ RunResult runProgram(const std::filesystem::path& workDir, const std::vector<std
       const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
     }
+    if (memoryLimit > 0) {
+      const rlimit limit{static_cast<rlim_t>(memoryLimit), static_cast<rlim_t>(memoryLimit)};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(127);
+    }
     execv(argv[0], argv.data());
     _exit(127);
   }
@@ -60,3 +64,30 @@ RunResult runProgram(const std::filesystem::path& workDir, const std::vector<std
   return result;
 }
 
+
+pid_t startProgram(const std::filesystem::path& workDir, const std::vector<std::string>& args,
+                   const std::filesystem::path& outFile, const std::filesystem::path& errFile) {
+  std::string binary = COLLUSION_BINARY;
+  std::vector<std::string> copies = args;
+  std::vector<char*> argv{binary.data()};
+  for (std::string& a : copies) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const std::string out = outFile.empty() ? "/dev/null" : outFile.string();
+  const std::string err = errFile.empty() ? "/dev/null" : errFile.string();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(workDir.c_str()) != 0) _exit(127);
+    if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr)) {
+      _exit(127);
+    }
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+int waitProgram(pid_t pid) {
+  int raw = 0;
+  if (waitpid(pid, &raw, 0) != pid) return -1;
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+}
