@@ -18,7 +18,8 @@ h1 { font-size: 1.5em; } h2 { font-size: 1.15em; margin-top: 1.6em; }
 table { border-collapse: collapse; }
 th, td { padding: 0.2em 0.6em; border-bottom: 1px solid #d8dde3; text-align: left; vertical-align: top; }
 td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; }
-td.path { word-break: break-all; }
+td.path { overflow-wrap: anywhere; }
+thead th { white-space: nowrap; }
 table.sortable thead th { cursor: pointer; user-select: none; background: #eef2f6; position: sticky; top: 0; }
 table.sortable thead th[aria-sort=ascending]::after { content: " \25B2"; }
 table.sortable thead th[aria-sort=descending]::after { content: " \25BC"; }

@@ -15,7 +15,7 @@ header h1 { font-size: 1.2em; margin: 0 0 0.4em; }
 header table { border-collapse: collapse; }
 header th, header td { padding: 0.1em 0.8em 0.1em 0; text-align: left; }
 header td.n { text-align: right; font-variant-numeric: tabular-nums; }
-.path { word-break: break-all; }
+.path { overflow-wrap: anywhere; }
 main { display: grid; grid-template-columns: 1fr 1fr; gap: 0; }
 section { min-width: 0; border-right: 1px solid #d8dde3; }
 section h2 { font-size: 0.95em; margin: 0; padding: 0.4em 1em; background: #eef2f6; }
