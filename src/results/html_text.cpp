@@ -43,13 +43,32 @@ void appendHtmlText(std::string& out, std::string_view bytes) {
   while (i < bytes.size()) {
     const char c = bytes[i];
     switch (c) {
-      case '&': out += "&amp;"; ++i; continue;
-      case '<': out += "&lt;"; ++i; continue;
-      case '>': out += "&gt;"; ++i; continue;
-      case '"': out += "&quot;"; ++i; continue;
-      case '\'': out += "&#39;"; ++i; continue;
-      case '\0': out += kReplacement; ++i; continue;
-      default: break;
+      case '&':
+        out += "&amp;";
+        ++i;
+        continue;
+      case '<':
+        out += "&lt;";
+        ++i;
+        continue;
+      case '>':
+        out += "&gt;";
+        ++i;
+        continue;
+      case '"':
+        out += "&quot;";
+        ++i;
+        continue;
+      case '\'':
+        out += "&#39;";
+        ++i;
+        continue;
+      case '\0':
+        out += kReplacement;
+        ++i;
+        continue;
+      default:
+        break;
     }
     const std::size_t length = sequenceLength(bytes.substr(i));
     if (length == 0) {

@@ -117,7 +117,8 @@ void appendFact(std::string& out, std::string_view name, std::string_view value)
 void appendHistogram(std::string& out, const TResults& results) {
   std::array<std::int64_t, kBins> counts{};
   for (const TResultsPair& pair : results.study().pairs) ++counts[histogramBin(pair.similarity)];
-  const std::int64_t most = std::max<std::int64_t>(1, *std::max_element(counts.begin(), counts.end()));
+  const std::int64_t most =
+      std::max<std::int64_t>(1, *std::max_element(counts.begin(), counts.end()));
   constexpr int kLeft = 40, kBar = 30, kHeight = 160, kTop = 10;
   out += "<svg xmlns=\"http://www.w3.org/2000/svg\" role=\"img\" width=\"" +
          std::to_string(kLeft + kBins * kBar + 10) + "\" height=\"" +
@@ -129,9 +130,9 @@ void appendHistogram(std::string& out, const TResults& results) {
     out += "<rect class=\"bar\" x=\"" + std::to_string(x + 1) + "\" y=\"" +
            std::to_string(kTop + kHeight - height) + "\" width=\"" + std::to_string(kBar - 2) +
            "\" height=\"" + std::to_string(height) + "\" data-bin=\"" + std::to_string(b) +
-           "\" data-count=\"" + std::to_string(counts[b]) + "\"><title>" +
-           fourDecimals(b * 500) + " to " + fourDecimals((b + 1) * 500) + ": " +
-           std::to_string(counts[b]) + " pairs</title></rect>\n";
+           "\" data-count=\"" + std::to_string(counts[b]) + "\"><title>" + fourDecimals(b * 500) +
+           " to " + fourDecimals((b + 1) * 500) + ": " + std::to_string(counts[b]) +
+           " pairs</title></rect>\n";
   }
   for (int b = 0; b <= kBins; b += 4) {
     out += "<text x=\"" + std::to_string(kLeft + b * kBar) + "\" y=\"" +
@@ -140,24 +141,26 @@ void appendHistogram(std::string& out, const TResults& results) {
   }
   out += "<text x=\"" + std::to_string(kLeft - 6) + "\" y=\"" + std::to_string(kTop + 10) +
          "\" text-anchor=\"end\">" + std::to_string(most) + "</text>\n";
-  out += "<line x1=\"" + std::to_string(kLeft) + "\" x2=\"" +
-         std::to_string(kLeft + kBins * kBar) + "\" y1=\"" + std::to_string(kTop + kHeight) +
-         "\" y2=\"" + std::to_string(kTop + kHeight) + "\" stroke=\"#56606b\"/>\n</svg>\n";
+  out += "<line x1=\"" + std::to_string(kLeft) + "\" x2=\"" + std::to_string(kLeft + kBins * kBar) +
+         "\" y1=\"" + std::to_string(kTop + kHeight) + "\" y2=\"" + std::to_string(kTop + kHeight) +
+         "\" stroke=\"#56606b\"/>\n</svg>\n";
 }
 
 }  // namespace
 
 int histogramBin(std::int32_t similarity) {
   if (similarity <= 0) return 0;
-  return static_cast<int>(std::min<std::int64_t>(kBins - 1, std::int64_t{similarity} * kBins / 10000));
+  return static_cast<int>(
+      std::min<std::int64_t>(kBins - 1, std::int64_t{similarity} * kBins / 10000));
 }
 
 std::string indexPage(const TResults& results) {
   const TResultsStudy& study = results.study();
   std::string out;
   appendPageStart(out, "Collusion results", kStyle);
-  out += "<h1>Collusion results</h1>\n<section id=\"study\">\n<h2>Study</h2>\n"
-         "<table class=\"facts\">\n";
+  out +=
+      "<h1>Collusion results</h1>\n<section id=\"study\">\n<h2>Study</h2>\n"
+      "<table class=\"facts\">\n";
   for (const auto& [name, value] : study.settings) appendFact(out, name, value);
   appendFact(out, "documents", std::to_string(study.documents.size()));
   appendFact(out, "pairs compared", std::to_string(study.pairs.size()));
@@ -168,20 +171,21 @@ std::string indexPage(const TResults& results) {
   appendHistogram(out, results);
   out += "</section>\n";
 
-  out += "<section id=\"pairs\">\n<h2>Listed pairs</h2>\n<p class=\"note\">Pairs with a "
-         "similarity of at least " +
-         fourDecimals(std::min(study.threshold, 10000)) + ", the most similar first";
+  out +=
+      "<section id=\"pairs\">\n<h2>Listed pairs</h2>\n<p class=\"note\">Pairs with a "
+      "similarity of at least " +
+      fourDecimals(std::min(study.threshold, 10000)) + ", the most similar first";
   if (study.top > 0) out += ", at most " + std::to_string(study.top);
   out += ". Click a column header to sort.</p>\n<table class=\"sortable\" id=\"pair-table\">\n";
   appendHeads(out,
-              {"Rank", "Document 1", "Document 2", "Chunks 1", "Chunks 2", "Common",
-               "Similarity", "Containment 1", "Containment 2"},
+              {"Rank", "Document 1", "Document 2", "Chunks 1", "Chunks 2", "Common", "Similarity",
+               "Containment 1", "Containment 2"},
               "n--nnnnnn");
   for (std::uint32_t rank = 1; rank <= results.listedCount(); ++rank) {
     const TResultsPair& pair = results.pairAtRank(rank);
     const std::string number = std::to_string(rank);
-    out += "<tr><td class=\"n\" data-v=\"" + number + "\"><a href=\"pairs/" + number +
-           ".html\">" + number + "</a></td>";
+    out += "<tr><td class=\"n\" data-v=\"" + number + "\"><a href=\"pairs/" + number + ".html\">" +
+           number + "</a></td>";
     appendPath(out, study.documents[pair.doc1].path);
     appendPath(out, study.documents[pair.doc2].path);
     appendNumber(out, pair.chunks1);
@@ -194,8 +198,9 @@ std::string indexPage(const TResults& results) {
   }
   out += "</tbody>\n</table>\n</section>\n";
 
-  out += "<section id=\"documents\">\n<h2>Documents</h2>\n<table class=\"sortable\" "
-         "id=\"document-table\">\n";
+  out +=
+      "<section id=\"documents\">\n<h2>Documents</h2>\n<table class=\"sortable\" "
+      "id=\"document-table\">\n";
   appendHeads(out,
               {"Document", "Words", "Chunks", "Best similarity", "Best partner", "Listed pairs"},
               "-nnn-n");

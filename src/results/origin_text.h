@@ -45,8 +45,7 @@ class TOriginText {
  public:
   // raw is the file's bytes as stored on disk; wordLists must be the lists
   // the study pre-processed with. Neither needs to outlive the object.
-  TOriginText(std::string_view raw, const TPreProcSwitches& switches,
-              const TWordLists& wordLists);
+  TOriginText(std::string_view raw, const TPreProcSwitches& switches, const TWordLists& wordLists);
   TOriginText(const TOriginText&) = delete;
   TOriginText& operator=(const TOriginText&) = delete;
 

@@ -64,9 +64,9 @@ void appendDocument(std::string& out, int doc, std::string_view path, std::strin
     const std::size_t to = std::min(passage.to, raw.size());
     appendHtmlText(out, raw.substr(at, from - at));
     const std::string number = std::to_string(i + 1);
-    out += "<mark data-doc=\"" + side + "\" data-from=\"" + std::to_string(from) +
-           "\" data-to=\"" + std::to_string(to) + "\" data-n=\"" + number + "\" id=\"p" + side +
-           "-" + number + "\" data-partners=\"";
+    out += "<mark data-doc=\"" + side + "\" data-from=\"" + std::to_string(from) + "\" data-to=\"" +
+           std::to_string(to) + "\" data-n=\"" + number + "\" id=\"p" + side + "-" + number +
+           "\" data-partners=\"";
     for (std::size_t p = 0; p < passage.partners.size(); ++p) {
       if (p) out += ' ';
       out += std::to_string(passage.partners[p] + 1);
@@ -118,8 +118,8 @@ std::string pairPage(const TResults& results, std::uint32_t rank, const TPageSid
             fourDecimals(TResults::containment(pair.common, pair.chunks2)));
   appendRow(out, "Passages", std::to_string(highlight.passages(0).size()),
             std::to_string(highlight.passages(1).size()));
-  out += "<tr><th>Common chunks</th><td class=\"n\" id=\"common\">" +
-         std::to_string(pair.common) + "</td><td></td></tr>\n</table>\n</header>\n<main>\n";
+  out += "<tr><th>Common chunks</th><td class=\"n\" id=\"common\">" + std::to_string(pair.common) +
+         "</td><td></td></tr>\n</table>\n</header>\n<main>\n";
   appendDocument(out, 1, doc1.path, side1.raw, highlight.passages(0));
   appendDocument(out, 2, doc2.path, side2.raw, highlight.passages(1));
   out += "</main>\n";

@@ -96,8 +96,9 @@ int main(int argc, char** argv) {
             writeFile(folder / "index.html", indexPage(results));
   for (std::uint32_t rank = 1; ok && rank <= results.listedCount(); ++rank) {
     const TResultsPair& pair = results.pairAtRank(rank);
-    const std::string page = pairPage(results, rank, {kDocuments[pair.doc1].bytes, &chunks[pair.doc1]},
-                                      {kDocuments[pair.doc2].bytes, &chunks[pair.doc2]});
+    const std::string page =
+        pairPage(results, rank, {kDocuments[pair.doc1].bytes, &chunks[pair.doc1]},
+                 {kDocuments[pair.doc2].bytes, &chunks[pair.doc2]});
     ok = writeFile(folder / "pairs" / (std::to_string(rank) + ".html"), page);
   }
   if (!ok) std::cerr << "results_fixture: cannot write into " << folder << "\n";

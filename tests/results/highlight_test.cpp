@@ -43,7 +43,9 @@ TEST(Highlight, MergesOverlappingSpansAndLinksPartners) {
        "[0,5)>0;[8,11)>0;",
        "[2,7)>01;"},
       // Touching spans stay two passages; unshared chunks are not marked.
-      {{{"a", 0, 2}, {"b", 2, 4}, {"q", 5, 6}}, {{"b", 0, 1}, {"a", 3, 4}}, "[0,2)>1;[2,4)>0;",
+      {{{"a", 0, 2}, {"b", 2, 4}, {"q", 5, 6}},
+       {{"b", 0, 1}, {"a", 3, 4}},
+       "[0,2)>1;[2,4)>0;",
        "[0,1)>1;[3,4)>0;"},
       {{{"a", 0, 1}}, {{"b", 0, 1}}, "", ""},
       {{}, {{"b", 0, 1}}, "", ""},
@@ -107,7 +109,8 @@ Tagged modelText(const std::string& raw, const TPreProcSwitches& on, const TWord
     }
   }
   if (on.lowerCase) {
-    for (auto& [c, origin] : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (auto& [c, origin] : text)
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
   if (on.removeStopWords) {
     for (const std::string& w : lists.stopWords()) {
@@ -170,8 +173,8 @@ std::set<long> markedBytes(const std::string& page, int doc) {
   static const std::regex kMark(
       "<mark data-doc=\"([12])\" data-from=\"([0-9]+)\" data-to=\"([0-9]+)\"");
   std::set<long> bytes;
-  for (auto it = std::sregex_iterator(page.begin(), page.end(), kMark); it != std::sregex_iterator();
-       ++it) {
+  for (auto it = std::sregex_iterator(page.begin(), page.end(), kMark);
+       it != std::sregex_iterator(); ++it) {
     if (std::stoi((*it)[1]) != doc) continue;
     for (long b = std::stol((*it)[2]); b < std::stol((*it)[3]); ++b) bytes.insert(b);
   }
@@ -188,9 +191,10 @@ std::string shownText(const std::string& page, int doc) {
 
 // A document with words, pieces of another document and noise.
 std::string randomDocument(std::mt19937& random, const std::string& source) {
-  static const char* const kPieces[] = {" ", " ", "\r\n", "\n", "\t", "the", "The", "cat", "sat",
-                                        "on",  "of", "A", "mat", "42", "7th", ",", ".", "--",
-                                        "\xE2\x80\x9C", "\xC3\xA9t\xC3\xA9", "<b>", "&"};
+  static const char* const kPieces[] = {
+      " ",   " ", "\r\n", "\n", "\t",  "the", "The", "cat", "sat",          "on",
+      "of",  "A", "mat",  "42", "7th", ",",   ".",   "--",  "\xE2\x80\x9C", "\xC3\xA9t\xC3\xA9",
+      "<b>", "&"};
   std::uniform_int_distribution<std::size_t> piece(0, std::size(kPieces) - 1);
   std::uniform_int_distribution<int> pick(0, 9);
   std::string text;
@@ -220,8 +224,7 @@ TEST_F(HighlightCheck, MarksCoverTheSharedChunksOfAnIndependentModel) {
                                "[stop punctuation]\n")));
   std::mt19937 random(7);
   for (int bits = 0; bits < 16; ++bits) {
-    const TPreProcSwitches on{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0,
-                              (bits & 8) != 0};
+    const TPreProcSwitches on{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0};
     for (int grams = 1; grams <= 4; ++grams) {
       for (int round = 0; round < 6; ++round) {
         const std::string raw1 = randomDocument(random, "");

@@ -15,17 +15,18 @@ TEST(HtmlText, EscapesMarkupAndReplacesInvalidUtf8) {
       {"a & \"b\"", "a &amp; &quot;b&quot;"},
       {"</textarea><!--", "&lt;/textarea&gt;&lt;!--"},
       {"\xC3\xA9 \xE2\x80\x9C \xF0\x9F\x98\x80", "\xC3\xA9 \xE2\x80\x9C \xF0\x9F\x98\x80"},
-      {"\x80", "&#xFFFD;"},                           // a lone continuation byte
-      {"\xC3", "&#xFFFD;"},                           // cut short at the end
-      {"\xE2\x80x", "&#xFFFD;&#xFFFD;x"},             // cut short before an ASCII byte
-      {"\xC0\x80", "&#xFFFD;&#xFFFD;"},               // overlong
-      {"\xE0\x80\x80", "&#xFFFD;&#xFFFD;&#xFFFD;"},   // overlong
-      {"\xED\xA0\x80", "&#xFFFD;&#xFFFD;&#xFFFD;"},   // a surrogate
+      {"\x80", "&#xFFFD;"},                                      // a lone continuation byte
+      {"\xC3", "&#xFFFD;"},                                      // cut short at the end
+      {"\xE2\x80x", "&#xFFFD;&#xFFFD;x"},                        // cut short before an ASCII byte
+      {"\xC0\x80", "&#xFFFD;&#xFFFD;"},                          // overlong
+      {"\xE0\x80\x80", "&#xFFFD;&#xFFFD;&#xFFFD;"},              // overlong
+      {"\xED\xA0\x80", "&#xFFFD;&#xFFFD;&#xFFFD;"},              // a surrogate
       {"\xF4\x90\x80\x80", "&#xFFFD;&#xFFFD;&#xFFFD;&#xFFFD;"},  // past U+10FFFF
       {"\xF5\xFF", "&#xFFFD;&#xFFFD;"},
       {"a\0b"s, "a&#xFFFD;b"},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.want, htmlText(c.bytes)) << testing::PrintToString(c.bytes);
+  for (const Case& c : cases)
+    EXPECT_EQ(c.want, htmlText(c.bytes)) << testing::PrintToString(c.bytes);
 }
 
 TEST(HtmlText, FourDecimals) {

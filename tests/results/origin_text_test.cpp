@@ -18,9 +18,10 @@ namespace {
 // Random document bytes from pieces that the steps treat specially.
 std::string randomText(std::mt19937& random) {
   static const char* const kPieces[] = {
-      " ", " ", " ", "\n", "\r\n", "\r", "\t", "the", "The", "of", "cat", "CAT", "a", "1984",
-      "3rd", "x1", ",", ".", "--", "!", "\xE2\x80\x9C", "\xC3\xA9", "\xFF", "\0"s.c_str(),
-      "e.g.", "of the", "Dog"};
+      " ",        " ",    " ",           "\n",   "\r\n",   "\r", "\t",
+      "the",      "The",  "of",          "cat",  "CAT",    "a",  "1984",
+      "3rd",      "x1",   ",",           ".",    "--",     "!",  "\xE2\x80\x9C",
+      "\xC3\xA9", "\xFF", "\0"s.c_str(), "e.g.", "of the", "Dog"};
   std::uniform_int_distribution<std::size_t> piece(0, std::size(kPieces) - 1);
   std::uniform_int_distribution<int> length(0, 40);
   std::string text;
@@ -67,11 +68,11 @@ TEST_F(OriginText, ReplaysTheStageStepsAndExtraction) {
   for (int round = 0; round < 400; ++round) {
     const std::string raw = randomText(random);
     for (int bits = 0; bits < 16; ++bits) {
-      const TPreProcSwitches on{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0,
-                                (bits & 8) != 0};
+      const TPreProcSwitches on{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0};
       const TOriginText origin(raw, on, stage.wordLists());
       const std::string want = staged(stage, raw, on);
-      ASSERT_EQ(want, origin.text()) << "switches " << bits << " raw " << testing::PrintToString(raw);
+      ASSERT_EQ(want, origin.text())
+          << "switches " << bits << " raw " << testing::PrintToString(raw);
       ASSERT_EQ(origin.text().size(), origin.origins().size());
       // Every kept byte is its raw byte, lowered at most.
       for (std::size_t i = 0; i < origin.text().size(); ++i) {

@@ -11,8 +11,8 @@ namespace {
 // Four documents and the six pairs of a full comparison, in comparison order.
 TResultsStudy fourDocuments() {
   TResultsStudy study;
-  study.documents = {{"/in/a.txt", 10, 8}, {"/in/b,c.txt", 12, 10}, {"/in/q\"d.txt", 9, 7},
-                     {"/in/e.txt", 0, 0}};
+  study.documents = {
+      {"/in/a.txt", 10, 8}, {"/in/b,c.txt", 12, 10}, {"/in/q\"d.txt", 9, 7}, {"/in/e.txt", 0, 0}};
   study.pairs = {
       {0, 1, 8, 10, 3, 2000},  // ties (0,2) on similarity, fewer common
       {0, 2, 8, 7, 2, 2000},   //
@@ -60,8 +60,8 @@ TEST(Results, ContainmentAndThreshold) {
     double setting;
     std::int32_t want;
   };
-  const Threshold thresholds[] = {{0.1, 1000}, {0.3, 3000},  {0.12345, 1235}, {0, 0},
-                                  {-1, 0},     {1, 10000}, {1.5, 10001}};
+  const Threshold thresholds[] = {{0.1, 1000}, {0.3, 3000}, {0.12345, 1235}, {0, 0},
+                                  {-1, 0},     {1, 10000},  {1.5, 10001}};
   for (const Threshold& t : thresholds) EXPECT_EQ(t.want, TResults::thresholdOf(t.setting));
 }
 
@@ -102,13 +102,15 @@ TEST(Results, DocumentsCsv) {
 TEST(IndexPage, HistogramBins) {
   const std::pair<std::int32_t, int> cases[] = {{0, 0},     {499, 0},   {500, 1},
                                                 {5999, 11}, {9999, 19}, {10000, 19}};
-  for (const auto& [similarity, bin] : cases) EXPECT_EQ(bin, histogramBin(similarity)) << similarity;
+  for (const auto& [similarity, bin] : cases)
+    EXPECT_EQ(bin, histogramBin(similarity)) << similarity;
 }
 
 // Document bytes and paths are text on every page: the one script element
 // is the page's own, and no markup of the documents survives.
 TEST(ResultsPages, ShowHostileDocumentsAsText) {
-  const std::string hostile = "<script>alert(1)</script></textarea><!-- <img src=x onerror=alert(2)>";
+  const std::string hostile =
+      "<script>alert(1)</script></textarea><!-- <img src=x onerror=alert(2)>";
   TResultsStudy study;
   study.documents = {{"/in/" + hostile, 3, 3}, {"/in/b.txt", 3, 3}};
   study.pairs = {{0, 1, 3, 3, 3, 10000}};
