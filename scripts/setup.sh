@@ -15,6 +15,10 @@ if [ "${COLLUSION_SETUP_FUZZ:-0}" = 1 ]; then
   ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ||
     missing+=(libclang-rt-14-dev)
 fi
+if [ "${COLLUSION_SETUP_BROWSER:-0}" = 1 ]; then
+  [ -x /usr/bin/chromium ] || missing+=(chromium)
+  command -v npm >/dev/null || missing+=(npm)
+fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
@@ -25,4 +29,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The browser checks' npm packages, installed exactly as package-lock.json
+# pins them.
+if [ "${COLLUSION_SETUP_BROWSER:-0}" = 1 ]; then
+  browser_dir="$(cd "$(dirname "$0")/.." && pwd)/tests/browser"
+  if [ ! -d "$browser_dir/node_modules/puppeteer-core" ]; then
+    echo "Installing the browser checks' npm packages"
+    (cd "$browser_dir" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund)
+  fi
 fi

@@ -1,0 +1,105 @@
+#include "results/results.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "results/csv_field.h"
+#include "results/html_text.h"
+
+// pairs.csv, one line per pair, most similar first, "\n" after every line:
+//   rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2
+//   1,/in/a.txt,/in/b.txt,40,52,12,0.1500,0.3000,0.2307
+// documents.csv, one line per document in the study's order:
+//   document,words,chunks,best_similarity,best_partner,listed_pairs
+//   /in/a.txt,310,120,0.1500,/in/b.txt,1
+// Paths are quoted as RFC 4180 asks; the best and listed columns are empty
+// when the study compared no pairs, the best ones also for a document
+// without a pair.
+
+TResults::TResults(TResultsStudy study) : study_(std::move(study)) {
+  const std::vector<TResultsPair>& pairs = study_.pairs;
+  ranking_.resize(pairs.size());
+  std::iota(ranking_.begin(), ranking_.end(), 0u);
+  std::stable_sort(ranking_.begin(), ranking_.end(), [&](std::uint32_t a, std::uint32_t b) {
+    if (pairs[a].similarity != pairs[b].similarity) {
+      return pairs[a].similarity > pairs[b].similarity;
+    }
+    return pairs[a].common > pairs[b].common;
+  });
+  const auto limit = study_.top > 0 ? static_cast<std::size_t>(study_.top) : ranking_.size();
+  while (listed_ < std::min(limit, ranking_.size()) &&
+         pairs[ranking_[listed_]].similarity >= study_.threshold) {
+    ++listed_;
+  }
+  best_.assign(study_.documents.size(), kNoPair);
+  listedOf_.assign(study_.documents.size(), 0);
+  for (std::size_t rank = 0; rank < ranking_.size(); ++rank) {
+    const TResultsPair& pair = pairs[ranking_[rank]];
+    for (const std::uint32_t doc : {pair.doc1, pair.doc2}) {
+      if (best_[doc] == kNoPair) best_[doc] = ranking_[rank];
+      if (rank < listed_) ++listedOf_[doc];
+    }
+  }
+}
+
+std::int32_t TResults::containment(std::int32_t common, std::int32_t chunks) {
+  if (chunks <= 0) return 0;
+  return static_cast<std::int32_t>(std::int64_t{common} * 10000 / chunks);
+}
+
+std::int32_t TResults::thresholdOf(double setting) {
+  if (!(setting > 0)) return 0;
+  if (setting > 1) return 10001;
+  return static_cast<std::int32_t>(std::llround(setting * 10000));
+}
+
+std::string TResults::pairsCsv() const {
+  std::string csv =
+      "rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2\n";
+  csv.reserve(csv.size() + ranking_.size() * 96);
+  for (std::size_t rank = 0; rank < ranking_.size(); ++rank) {
+    const TResultsPair& pair = study_.pairs[ranking_[rank]];
+    csv += std::to_string(rank + 1);
+    csv += ',';
+    appendCsvField(csv, study_.documents[pair.doc1].path);
+    csv += ',';
+    appendCsvField(csv, study_.documents[pair.doc2].path);
+    for (const std::int32_t count : {pair.chunks1, pair.chunks2, pair.common}) {
+      csv += ',';
+      csv += std::to_string(count);
+    }
+    for (const std::int32_t share : {pair.similarity, containment(pair.common, pair.chunks1),
+                                     containment(pair.common, pair.chunks2)}) {
+      csv += ',';
+      csv += fourDecimals(share);
+    }
+    csv += '\n';
+  }
+  return csv;
+}
+
+std::string TResults::documentsCsv() const {
+  std::string csv = "document,words,chunks,best_similarity,best_partner,listed_pairs\n";
+  for (std::uint32_t doc = 0; doc < study_.documents.size(); ++doc) {
+    const TResultsDocument& document = study_.documents[doc];
+    appendCsvField(csv, document.path);
+    csv += ',';
+    csv += std::to_string(document.words);
+    csv += ',';
+    csv += std::to_string(document.chunks);
+    csv += ',';
+    if (study_.compared && best_[doc] != kNoPair) {
+      const TResultsPair& best = study_.pairs[best_[doc]];
+      csv += fourDecimals(best.similarity);
+      csv += ',';
+      appendCsvField(csv, study_.documents[best.doc1 == doc ? best.doc2 : best.doc1].path);
+    } else {
+      csv += ',';
+    }
+    csv += ',';
+    if (study_.compared) csv += std::to_string(listedOf_[doc]);
+    csv += '\n';
+  }
+  return csv;
+}
