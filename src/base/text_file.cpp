@@ -43,7 +43,7 @@ bool usablePath(const std::string& path) {
 }
 }  // namespace
 
-bool readTextFile(const std::string& path, std::string& text) {
+bool readRawFile(const std::string& path, std::string& text) {
   if (!usablePath(path)) return false;
   // Non-blocking, so that opening a FIFO does not wait for a writer; only a
   // regular file is read, since a FIFO or a device may never end.
@@ -69,8 +69,15 @@ bool readTextFile(const std::string& path, std::string& text) {
     }
   }
   ::close(fd);
-  convertLineEnds(buffer);
   text = std::move(buffer);
+  return true;
+}
+
+bool readTextFile(const std::string& path, std::string& text) {
+  std::string bytes;
+  if (!readRawFile(path, bytes)) return false;
+  convertLineEnds(bytes);
+  text = std::move(bytes);
   return true;
 }
 

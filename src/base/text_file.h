@@ -25,6 +25,10 @@ std::string joinPath(std::string_view directory, std::string_view name);
 // be opened or read; text is then unchanged.
 [[nodiscard]] bool readTextFile(const std::string& path, std::string& text);
 
+// Reads the whole file at path into bytes as it is stored, line ends and all;
+// false as readTextFile is.
+[[nodiscard]] bool readRawFile(const std::string& path, std::string& bytes);
+
 // Turns every CR LF pair of text into "\n", in place.
 void convertLineEnds(std::string& text);
 

@@ -8,6 +8,7 @@
 #include "documents/files.h"
 #include "log/log.h"
 #include "reports/reports.h"
+#include "results/study_results.h"
 #include "settings/environment.h"
 #include "settings/param_file.h"
 #include "stages/compare.h"
@@ -17,6 +18,7 @@
 TCollusion::TCollusion() { environment = nullptr; }
 
 TCollusion::~TCollusion() {
+  results_.reset();
   if (environment_) {
     environment_.reset();
     environment = nullptr;
@@ -42,6 +44,7 @@ bool TCollusion::run(const std::string& path, TLog& log) {
   if (entries > 0) {
     TEnvironment& env = *environment;
     const TConfig& config = *env.config;
+    for (const std::string& note : config.notes) std::cerr << "collusion: " << note << '\n';
     // The log file is an output of the study too: nothing else may take its name.
     env.outputNames->reserve(config.logFilePath);
     // No output may replace a file the study reads.
@@ -77,6 +80,8 @@ bool TCollusion::run(const std::string& path, TLog& log) {
     if (logPath.empty()) {
       std::cerr << "collusion: the log could not be written to " << config.logFilePath << '\n';
     }
+    if (results_) std::cout << results_->summary() << std::flush;
+    results_.reset();
   }
   environment_.reset();
   environment = nullptr;
@@ -97,10 +102,12 @@ bool TCollusion::runSteps(const TParamFile& map) {
 std::vector<std::string> TCollusion::outputFolders(const TConfig& config) {
   const std::size_t cut = config.logFilePath.rfind(kPathSeparator);
   return {config.dirVocabularies, config.dirReports,
-          cut == std::string::npos ? std::string(".") : config.logFilePath.substr(0, cut)};
+          cut == std::string::npos ? std::string(".") : config.logFilePath.substr(0, cut),
+          config.dirResults};
 }
 
 void TCollusion::releaseObjects() {
+  results_.reset();
   files_.reset();
   preProc_.reset();
   extract_.reset();
@@ -154,11 +161,20 @@ bool TCollusion::compareVocabularies() {
 }
 
 bool TCollusion::saveStudy() {
+  const TConfig& config = *environment->config;
   const std::int32_t vocabularies = files_->saveVocabularies();
-  const std::int32_t reports = reports_->saveAll();
-  // A study that only builds vocabularies expects no reports.
-  const bool reportsExpected = environment->config->collusionMode != 1;
-  if (vocabularies <= 0 || (reportsExpected && reports <= 0)) return false;
+  const std::int32_t reports = config.pairFiles ? reports_->saveAll() : 0;
+  bool resultsSaved = true;
+  if (!config.dirResults.empty()) {
+    static const TPreProcDoc kNoRules;
+    const auto* rules = dynamic_cast<const TPreProcDoc*>(preProc_.get());
+    results_ = std::make_unique<TStudyResults>(config, *files_, *reports_);
+    resultsSaved = results_->save(*environment, rules ? *rules : kNoRules);
+  }
+  // A study that only builds vocabularies expects no reports, nor one whose
+  // pairs go only to its results.
+  const bool reportsExpected = config.collusionMode != 1 && config.pairFiles;
+  if (vocabularies <= 0 || (reportsExpected && reports <= 0) || !resultsSaved) return false;
   // A study that lost any output it should have written has not succeeded.
   if (environment->outputsLost() > 0) return false;
   environment->progress("log_study_saved", "", true);

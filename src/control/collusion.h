@@ -11,6 +11,7 @@ class TExtract;
 class TFiles;
 class TPreProc;
 class TReports;
+class TStudyResults;
 class TLog;
 class TParamFile;
 
@@ -50,4 +51,6 @@ class TCollusion {
   std::unique_ptr<TExtract> extract_;
   std::unique_ptr<TCompare> compare_;
   std::unique_ptr<TReports> reports_;
+  // The results folder's contents, when the settings ask for one.
+  std::unique_ptr<TStudyResults> results_;
 };

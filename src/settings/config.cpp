@@ -1,6 +1,7 @@
 #include "settings/config.h"
 
 #include <cctype>
+#include <charconv>
 #include <limits>
 
 #include "settings/param_file.h"
@@ -39,4 +40,50 @@ TConfig::TConfig(const TParamFile& map)
   const std::string logDirectory = map.get("saveLogIn");
   logFilePath =
       logDirectory.empty() ? std::string(kLogFileName) : joinPath(logDirectory, kLogFileName);
+  readResultsSettings(map);
+}
+
+void TConfig::readResultsSettings(const TParamFile& map) {
+  dirResults = map.get("dirResults");
+  const std::string threshold = map.get("resultsThreshold");
+  if (!threshold.empty()) {
+    double value = 0;
+    if (parseFraction(threshold, value)) {
+      resultsThreshold = value;
+    } else {
+      notes.push_back("resultsThreshold=" + threshold +
+                      " is not a decimal from 0 to 1; using 0.1");
+    }
+  }
+  const std::string top = map.get("resultsTop");
+  if (!top.empty()) {
+    std::int32_t value = 0;
+    if (parseLeadingInt(top, value) && value >= 0) {
+      resultsTop = value;
+    } else {
+      notes.push_back("resultsTop=" + top + " is out of range; using 200");
+    }
+  }
+  if (map.get("pairFiles") == "0") {
+    if (dirResults.empty()) {
+      notes.push_back("pairFiles=0 needs dirResults; report files and pair vocabularies are "
+                      "written");
+    } else {
+      pairFiles = false;
+    }
+  }
+}
+
+bool parseFraction(std::string_view text, double& value) {
+  // Digits with at most one point, nothing else: no sign, exponent, comma or
+  // blank, whatever the locale.
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string_view::npos) return false;
+  double parsed = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed,
+                                            std::chars_format::fixed);
+  if (error != std::errc() || end != text.data() + text.size() || parsed < 0 || parsed > 1) {
+    return false;
+  }
+  value = parsed;
+  return true;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TParamFile;
 
@@ -16,6 +17,8 @@ inline constexpr std::string_view kLogFileName = "log.log";
 // back to their defaults when out of range; the kinds are always 1.
 struct TConfig {
   explicit TConfig(const TParamFile& map);
+  // Reads the settings of the results folder, noting values not taken.
+  void readResultsSettings(const TParamFile& map);
 
   std::int32_t preProcType = 1;
   std::int32_t extractType = 1;
@@ -36,4 +39,22 @@ struct TConfig {
   std::string placeholder = kPlaceholder;
   std::string dirVocabularies;
   std::string dirReports;
+
+  // The results folder (ranked pairs, documents, HTML pages); empty for none.
+  std::string dirResults;
+  // The lowest similarity the HTML lists, 0 to 1.
+  double resultsThreshold = 0.1;
+  // The most pairs the HTML lists; 0 lists every pair at the threshold.
+  std::int32_t resultsTop = 200;
+  // Whether the report files and pair vocabularies are written. They may be
+  // left out only when the results are written.
+  bool pairFiles = true;
+
+  // Lines for the console about settings that were not taken as given, each
+  // without a line break.
+  std::vector<std::string> notes;
 };
+
+// A decimal such as "0.25" from 0 to 1, read the same in every locale.
+// False, leaving value alone, for anything else.
+[[nodiscard]] bool parseFraction(std::string_view text, double& value);

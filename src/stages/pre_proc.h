@@ -48,6 +48,7 @@ class TPreProcDoc : public TPreProc {
   bool stripStopWords(std::string& text) const;
 
   TWordLists& wordLists() { return wordLists_; }
+  const TWordLists& wordLists() const { return wordLists_; }
 
  private:
   TWordLists wordLists_;

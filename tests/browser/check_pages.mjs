@@ -50,15 +50,15 @@ async function openPage(file) {
 }
 
 // What a document's markup would change if it were not shown as text.
-async function intact(page, title) {
-  return page.evaluate((wanted) => {
+async function intact(page, title, markup) {
+  return page.evaluate((wanted, shown) => {
     const walker = document.createTreeWalker(document, NodeFilter.SHOW_COMMENT);
     return document.title === wanted &&
       document.querySelectorAll('script').length === 1 &&
       document.querySelectorAll('img, textarea, iframe, object, embed, link, base, form').length === 0 &&
       walker.nextNode() === null &&
-      document.body.textContent.includes('<script>alert(1)</script>');
-  }, title);
+      document.body.textContent.includes(shown);
+  }, title, markup);
 }
 
 // The values of one column of the pairs table, as shown.
@@ -74,10 +74,12 @@ function sorted(values, compare) {
 try {
   // The index.
   const { page: index, trouble } = await openPage(path.join(resultsDir, 'index.html'));
+  check(await index.evaluate(() => document.body.textContent.includes('<img src=x onerror=alert(3)>')),
+    'index names the document whose name holds markup');
   const rows = await index.$$eval('#pair-table tbody tr', (r) => r.length);
   check(rows > 1, `index lists ${rows} pairs`);
   check(await index.$$eval('#histogram rect.bar', (bars) => bars.length) === 20, 'histogram has 20 bins');
-  check(await intact(index, 'Collusion results'), 'index: document markup shows as text');
+  check(await intact(index, 'Collusion results', '<img src=x onerror=alert(3)>'), 'index: document names holding markup show as text');
 
   const heads = await index.$$('#pair-table thead th');
   await heads[5].click();  // Common
@@ -101,7 +103,7 @@ try {
     const { page, trouble: pageTrouble } = await openPage(path.join(resultsDir, link));
     const rank = link.match(/(\d+)\.html$/)[1];
     const hostile = await page.evaluate(() => document.body.textContent.includes('<script>alert(1)</script>'));
-    if (hostile) check(await intact(page, `Pair ${rank}`), `${link}: document markup shows as text`);
+    if (hostile) check(await intact(page, `Pair ${rank}`, '<script>alert(1)</script>'), `${link}: document markup shows as text`);
     check(await page.$eval('a[href="../index.html"]', (a) => a.textContent.length > 0), `${link}: links back to the index`);
 
     const marks = await page.$$('mark[data-doc="1"]');

@@ -1,0 +1,168 @@
+#include "results/study_results.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cmath>
+#include <map>
+#include <vector>
+
+#include "base/text_file.h"
+#include "documents/files.h"
+#include "reports/reports.h"
+#include "results/html_text.h"
+#include "results/index_page.h"
+#include "results/origin_text.h"
+#include "results/pair_page.h"
+#include "results/results.h"
+#include "settings/environment.h"
+#include "stages/pre_proc.h"
+
+namespace {
+
+std::string onOff(bool on) { return on ? "1" : "0"; }
+
+TResultsStudy studyOf(const TConfig& config, const TFiles& files, const TReports& reports) {
+  TResultsStudy study;
+  const std::int32_t count = files.count();
+  study.documents.reserve(static_cast<std::size_t>(count));
+  for (std::int32_t d = 0; d < count; ++d) {
+    const TDoc& doc = *files.get(d);
+    study.documents.push_back({doc.fullPath(), countWords(doc.text()), doc.chunkCount()});
+  }
+  study.compared = config.collusionMode != 1;
+  study.threshold = TResults::thresholdOf(config.resultsThreshold);
+  study.top = config.resultsTop;
+  // The comparison visits the first document against each later one (mode
+  // 2), or every document against each later one (mode 3), and reports the
+  // pairs in that order.
+  const std::int32_t firsts = config.collusionMode == 2 ? 1 : count - 1;
+  std::int32_t k = 0;
+  for (std::int32_t i = 0; study.compared && i < firsts; ++i) {
+    for (std::int32_t j = i + 1; j < count; ++j, ++k) {
+      const auto* report = dynamic_cast<const TReportGrams*>(reports.get(k));
+      if (!report) continue;
+      study.pairs.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j),
+                             report->chunksInDoc1(), report->chunksInDoc2(),
+                             report->commonChunks(),
+                             static_cast<std::int32_t>(std::llround(report->similarity() * 10000))});
+    }
+  }
+  study.settings = {
+      {"collusionMode", std::to_string(config.collusionMode)},
+      {"gramsSize", std::to_string(config.gramsSize)},
+      {"removePontuation", onOff(config.removePontuation)},
+      {"removeNumbers", onOff(config.removeNumbers)},
+      {"lowerCase", onOff(config.lowerCase)},
+      {"removeStopWords", onOff(config.removeStopWords)},
+      {"languageFileName", config.languageFileName},
+      {"resultsThreshold", fourDecimals(study.threshold > 10000 ? 10000 : study.threshold)},
+      {"resultsTop", std::to_string(config.resultsTop)},
+  };
+  return study;
+}
+
+bool isFolder(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && path.find('\0') == std::string::npos &&
+         ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A document's file as stored and its chunks traced to those bytes.
+struct Traced {
+  std::string raw;
+  std::vector<TOriginChunk> chunks;
+};
+
+}  // namespace
+
+TStudyResults::TStudyResults(const TConfig& config, const TFiles& files, const TReports& reports)
+    : config_(config),
+      files_(files),
+      results_(std::make_unique<TResults>(studyOf(config, files, reports))) {}
+
+TStudyResults::~TStudyResults() = default;
+
+bool TStudyResults::save(TEnvironment& env, const TPreProcDoc& preProc) {
+  const std::string& folder = config_.dirResults;
+  if (!isFolder(folder)) {
+    env.error("error_results_not_saved", folder);
+    return false;
+  }
+  bool ok = true;
+  const auto write = [&](const std::string& name, const std::string& text) {
+    if (!env.saveOutput(folder, name, "", text)) {
+      env.error("error_results_not_saved", joinPath(folder, name));
+      ok = false;
+    }
+  };
+  if (results_->study().compared) write("pairs.csv", results_->pairsCsv());
+  write("documents.csv", results_->documentsCsv());
+  if (!results_->study().compared) return ok;
+  write("index.html", indexPage(*results_));
+  return savePairPages(env, preProc) && ok;
+}
+
+bool TStudyResults::savePairPages(TEnvironment& env, const TPreProcDoc& preProc) {
+  const std::uint32_t listed = results_->listedCount();
+  if (listed == 0) return true;
+  const std::string folder = joinPath(config_.dirResults, "pairs");
+  if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+    env.error("error_results_not_saved", folder);
+    return false;
+  }
+  const TPreProcSwitches switches{config_.removePontuation, config_.removeNumbers,
+                                  config_.lowerCase, config_.removeStopWords};
+  // Documents of a few megabytes are traced once for all their pairs;
+  // larger ones again for each, so that memory stays bounded.
+  constexpr std::size_t kCachedBytes = std::size_t{4} << 20;
+  std::map<std::uint32_t, std::unique_ptr<Traced>> cache;
+  const auto trace = [&](std::uint32_t document, std::unique_ptr<Traced>& own) -> const Traced& {
+    const auto found = cache.find(document);
+    if (found != cache.end()) return *found->second;
+    auto traced = std::make_unique<Traced>();
+    const TDoc& doc = *files_.get(static_cast<std::int32_t>(document));
+    if (readRawFile(doc.fullPath(), traced->raw)) {
+      const TOriginText origin(traced->raw, switches, preProc.wordLists());
+      // A file changed since the study read it gets no highlights: its
+      // spans would point at the wrong bytes.
+      if (origin.text() == doc.text()) traced->chunks = origin.chunks(config_.gramsSize);
+    }
+    if (traced->raw.size() > kCachedBytes) {
+      own = std::move(traced);
+      return *own;
+    }
+    return *(cache[document] = std::move(traced));
+  };
+  bool ok = true;
+  for (std::uint32_t rank = 1; rank <= listed; ++rank) {
+    const TResultsPair& pair = results_->pairAtRank(rank);
+    std::unique_ptr<Traced> own1, own2;
+    const Traced& first = trace(pair.doc1, own1);
+    const Traced& second = trace(pair.doc2, own2);
+    const std::string name = std::to_string(rank) + ".html";
+    if (!env.saveOutput(folder, name, ".html",
+                        pairPage(*results_, rank, {first.raw, &first.chunks},
+                                 {second.raw, &second.chunks}))) {
+      env.error("error_results_not_saved", joinPath(folder, name));
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+std::string TStudyResults::summary() const {
+  if (!results_->study().compared) {
+    return "Results: " + joinPath(config_.dirResults, "documents.csv") + "\n";
+  }
+  std::string text = "Results: " + joinPath(config_.dirResults, "index.html") + "\n";
+  const auto& ranking = results_->ranking();
+  const std::size_t shown = ranking.size() < 5 ? ranking.size() : 5;
+  for (std::size_t r = 1; r <= shown; ++r) {
+    const TResultsPair& pair = results_->pairAtRank(static_cast<std::uint32_t>(r));
+    text += "  " + fourDecimals(pair.similarity) + "  " +
+            results_->study().documents[pair.doc1].path + "  " +
+            results_->study().documents[pair.doc2].path + "\n";
+  }
+  return text;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+struct TConfig;
+class TEnvironment;
+class TFiles;
+class TPreProcDoc;
+class TReports;
+class TResults;
+
+// The results folder of a finished study: pairs.csv, documents.csv,
+// index.html and pairs/<rank>.html for every listed pair (only documents.csv
+// in a study that compares nothing). The files are outputs of the study like
+// any other: claimed, written whole and never over an input.
+class TStudyResults {
+ public:
+  // Ranks the study's pairs: files and reports as the comparison left them
+  // (reports in comparison order). The study's objects must outlive this.
+  TStudyResults(const TConfig& config, const TFiles& files, const TReports& reports);
+  ~TStudyResults();
+  TStudyResults(const TStudyResults&) = delete;
+  TStudyResults& operator=(const TStudyResults&) = delete;
+
+  // Writes the folder's files through env, the pair pages from the documents'
+  // files as stored, traced through preProc's rules. Returns false when any
+  // could not be written; each such path gets an error entry
+  // (error_results_not_saved), as does a results folder that is no folder.
+  bool save(TEnvironment& env, const TPreProcDoc& preProc);
+
+  // What the console shows afterwards: the path of index.html and the five
+  // most similar pairs, a line each.
+  std::string summary() const;
+
+ private:
+  bool savePairPages(TEnvironment& env, const TPreProcDoc& preProc);
+
+  const TConfig& config_;
+  const TFiles& files_;
+  std::unique_ptr<TResults> results_;
+};
