@@ -21,6 +21,7 @@
 #   --program P    time the program P (another build, say) instead; implies --no-build
 #   --no-sim       do not time sim_text even when it is on PATH
 #   --settle S     seconds to wait after deleting a run's outputs (default 35)
+#   --results      the study also writes its results folder (dirResults)
 #
 # One run: build the release preset, generate the corpus (or reuse it when the
 # same parameters made it before), then for each run: drop the old outputs, run
@@ -41,7 +42,7 @@ workload=""
 docs="" words="" mode=""
 runs=3 grams=3 seed=1 copies=0.3
 scratch="/tmp/collusion-bench"
-build=1 sim=1 settle=35 program=""
+build=1 sim=1 settle=35 program="" results=0
 while [[ $# -gt 0 ]]; do
   case "$1" in
     W1|W2|W3|scale) workload="$1" ;;
@@ -57,6 +58,7 @@ while [[ $# -gt 0 ]]; do
     --program) program="$2"; build=0; shift ;;
     --no-sim) sim=0 ;;
     --settle) settle="$2"; shift ;;
+    --results) results=1 ;;
     -h|--help) usage 0 ;;
     *) echo "run.sh: unknown argument '$1'" >&2; usage 2 >&2 ;;
   esac
@@ -159,6 +161,12 @@ for entry in "${configs[@]}"; do
     [[ -e "$corpus/out" || -e "$corpus/floor" ]] && deleted=1
     rm -rf "$corpus/out" "$corpus/floor"
     mkdir -p "$corpus/out/log" "$corpus/out/voc" "$corpus/out/rep"
+    config="$corpus/study.cfg"
+    if [[ $results -eq 1 ]]; then
+      mkdir -p "$corpus/out/results"
+      config="$corpus/study-results.cfg"
+      { cat "$corpus/study.cfg"; echo "dirResults=$corpus/out/results"; } >"$config"
+    fi
     # Dirty pages of the previous run (and the discards of its deletion) are
     # flushed before the clock starts, so they don't land in this run. ext4
     # also passes over inodes freed in the last half minute or so when it
@@ -167,7 +175,7 @@ for entry in "${configs[@]}"; do
     sync
     if [[ $settle -gt 0 && $deleted -eq 1 ]]; then sleep "$settle"; fi
     status=0
-    /usr/bin/time -v -o "$corpus/time.txt" "$program" "$corpus/study.cfg" >"$corpus/stdout.txt" 2>&1 || status=$?
+    /usr/bin/time -v -o "$corpus/time.txt" "$program" "$config" >"$corpus/stdout.txt" 2>&1 || status=$?
     if [[ $status -ne 0 ]]; then
       echo "run.sh: the study failed with exit status $status (see $corpus/stdout.txt, $corpus/out/log/log.log)" >&2
       exit 1

@@ -170,6 +170,8 @@ bool TCollusion::saveStudy() {
     const auto* rules = dynamic_cast<const TPreProcDoc*>(preProc_.get());
     results_ = std::make_unique<TStudyResults>(config, *files_, *reports_);
     resultsSaved = results_->save(*environment, rules ? *rules : kNoRules);
+    // Results that could not be written have nothing to show.
+    if (!resultsSaved) results_.reset();
   }
   // A study that only builds vocabularies expects no reports, nor one whose
   // pairs go only to its results.

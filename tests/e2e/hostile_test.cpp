@@ -601,6 +601,13 @@ std::vector<Case> outputCases() {
        .log = studyLog({.saving = {notSavedAB[0], notSavedAB[1], reportNotSaved}, .saved = false}),
        .outDirs = {"plain/voc", "plain/rep"},
        .err = "collusion: 3 of 4 output files could not be written\n"},
+      // The results folder is missing: everything else is written, and the
+      // study fails with an error entry naming the folder.
+      {.name = "results_directory_missing",
+       .setup = withDirs(kDirs + "dirResults=nowhere\n"),
+       .status = 1,
+       .log = studyLog({.saving = {entry(2, "error_results_not_saved", "nowhere")}, .saved = false}),
+       .files = kTwoDocOutputs},
       // Every other output is written; the log has nowhere to go, and its
       // loss fails the study.
       {.name = "log_directory_is_a_file",
