@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -135,6 +136,26 @@ bool procLinksWork() {
   return works;
 }
 
+// Whether an unnamed file can be linked by its descriptor alone, which spares
+// the system resolving a /proc path for every file; that needs a privilege
+// (CAP_DAC_READ_SEARCH) the program may not have. Set after the first try.
+std::atomic<int> emptyPathLinks{-1};
+
+// Gives the unnamed file open as fd the name name in folder.
+int linkUnnamed(int fd, int folder, const char* name) {
+  if (emptyPathLinks.load(std::memory_order_relaxed) != 0) {
+    if (::linkat(fd, "", folder, name, AT_EMPTY_PATH) == 0) {
+      emptyPathLinks.store(1, std::memory_order_relaxed);
+      return 0;
+    }
+    if (errno != ENOENT && errno != EPERM) return -1;
+    emptyPathLinks.store(0, std::memory_order_relaxed);
+  }
+  char self[48];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+  return ::linkat(AT_FDCWD, self, folder, name, AT_SYMLINK_FOLLOW);
+}
+
 // What stands at name in folder decides whether a file may replace it: not a
 // directory, and not an input of the study.
 TWriteResult checkOccupant(int folder, const char* name, const TFileIdentities* inputs) {
@@ -155,16 +176,12 @@ TWriteResult checkOccupant(int folder, const char* name, const TFileIdentities* 
 TWriteResult publish(int fd, const char* named, int folder, const char* name,
                      const TFileIdentities* inputs) {
   if (!named) {
-    char self[48];
-    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-    if (::linkat(AT_FDCWD, self, folder, name, AT_SYMLINK_FOLLOW) == 0) {
-      return TWriteResult::written;
-    }
+    if (linkUnnamed(fd, folder, name) == 0) return TWriteResult::written;
     if (errno != EEXIST) return TWriteResult::failed;
     const TWriteResult occupant = checkOccupant(folder, name, inputs);
     if (occupant != TWriteResult::written) return occupant;
     named = nameTemporary(folder);
-    if (::linkat(AT_FDCWD, self, folder, named, AT_SYMLINK_FOLLOW) != 0) {
+    if (linkUnnamed(fd, folder, named) != 0) {
       forgetTemporary();
       return TWriteResult::failed;
     }
