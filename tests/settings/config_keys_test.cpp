@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <set>
 #include <sstream>
 
 #include "settings/config.h"
@@ -115,5 +117,23 @@ TEST(ConfigKeys, HintsNameUnknownKeysAndValuesThatFellBack) {
     TParamFile map;
     for (const auto& [key, value] : c.settings) map.set(key, value);
     EXPECT_EQ(c.want, configHints(map, TConfig(map))) << c.settings.front().first;
+  }
+}
+
+TEST(ConfigKeys, TheManualDescribesEveryKey) {
+  // The words of the tag lines of the manual's items.
+  std::ifstream manual(COLLUSION_MANUAL);
+  ASSERT_TRUE(manual) << COLLUSION_MANUAL;
+  std::set<std::string> tagged;
+  bool tag = false;
+  for (std::string line; std::getline(manual, line);) {
+    if (tag) {
+      std::istringstream words(line);
+      for (std::string word; words >> word;) tagged.insert(word);
+    }
+    tag = line == ".TP";
+  }
+  for (const TConfigKey& key : configKeys()) {
+    EXPECT_EQ(1u, tagged.count(std::string(key.name))) << key.name;
   }
 }
