@@ -3,7 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include "base/text_file.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ void TProgressLine::update(std::string_view step, std::int64_t done, std::int64_
     finish();
     step_ = step;
     stepStart_ = now;
-  } else if (done < total && now - lastShown_ < kLeastInterval) {
+  } else if ((total <= 0 || done < total) && now - lastShown_ < kLeastInterval) {
     return;
   }
   lastShown_ = now;
@@ -79,11 +79,6 @@ void TProgressLine::show(std::string text) {
     bytes = "\r" + text + std::string(kClearToLineEnd);
     open_ = true;
   }
-  std::string_view rest(bytes);
-  while (!rest.empty()) {
-    const ssize_t written = ::write(fd_, rest.data(), rest.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    rest.remove_prefix(static_cast<std::size_t>(written));
-  }
+  // Progress is a courtesy: a line that cannot be written is left out.
+  static_cast<void>(writeAll(fd_, bytes));
 }

@@ -65,6 +65,8 @@ TEST_F(ProgressLineOnATerminal, RewritesOneLinePerStepInPlace) {
     now_ += 10ms;
     line.update("documents loaded", 4, 4);  // the last always shows
     line.update("pairs compared", 0, 0);
+    now_ += 10ms;
+    line.update("pairs compared", 1, 0);  // too soon, though no total is known
     now_ += 1s;
     line.update("pairs compared", 3, 0);
   }  // ends the line
