@@ -113,23 +113,6 @@ const char* nameTemporary(int folder) {
 
 void forgetTemporary() { temporaryActive = 0; }
 
-bool writeAll(int fd, std::string_view data) {
-  const char* p = data.data();
-  std::size_t left = data.size();
-  while (left > 0) {
-    const ssize_t put = ::write(fd, p, left);
-    if (put > 0) {
-      p += put;
-      left -= static_cast<std::size_t>(put);
-    } else if (put < 0 && errno == EINTR) {
-      continue;
-    } else {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Whether unnamed files can be given a name through /proc.
 bool procLinksWork() {
   static const bool works = ::access("/proc/self/fd", X_OK) == 0;
@@ -241,6 +224,23 @@ TWriteResult writeInFolder(int folder, const char* name, std::string_view data,
 }
 
 }  // namespace
+
+bool writeAll(int fd, std::string_view data) {
+  const char* p = data.data();
+  std::size_t left = data.size();
+  while (left > 0) {
+    const ssize_t put = ::write(fd, p, left);
+    if (put > 0) {
+      p += put;
+      left -= static_cast<std::size_t>(put);
+    } else if (put < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
 
 void removeTemporaryOnInterrupt() {
   struct sigaction action {};

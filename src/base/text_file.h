@@ -32,6 +32,10 @@ std::string joinPath(std::string_view directory, std::string_view name);
 // Turns every CR LF pair of text into "\n", in place.
 void convertLineEnds(std::string& text);
 
+// Writes all of data to fd, going on after signals and short writes.
+// Returns false on an error; part of data may have been written then.
+[[nodiscard]] bool writeAll(int fd, std::string_view data);
+
 // True when a file system entry (file, directory, ...) exists at path.
 [[nodiscard]] bool pathExists(const std::string& path);
 

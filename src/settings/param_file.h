@@ -36,6 +36,8 @@ class TParamFile {
   // Stores value under key, replacing an existing value; ignored when either is empty.
   void set(const std::string& key, const std::string& value);
   std::int32_t count() const { return static_cast<std::int32_t>(entries_.size()); }
+  // Every entry, in the byte order of the keys.
+  const std::map<std::string, std::string, std::less<>>& entries() const { return entries_; }
 
   // The text under key with argument in place of the first placeholder
   // (the settings' "%S"); key + " " + argument when the key has no text.
