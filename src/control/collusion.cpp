@@ -9,6 +9,7 @@
 #include "log/log.h"
 #include "reports/reports.h"
 #include "results/study_results.h"
+#include "settings/config_keys.h"
 #include "settings/environment.h"
 #include "settings/param_file.h"
 #include "stages/compare.h"
@@ -44,6 +45,15 @@ bool TCollusion::run(const std::string& path, TLog& log) {
   if (entries > 0) {
     TEnvironment& env = *environment;
     const TConfig& config = *env.config;
+    // Keys the program does not know and values it did not take, for people.
+    // A configuration full of strange lines gets a few, not thousands.
+    const std::vector<std::string> hints = configHints(map, config);
+    constexpr std::size_t kMostHints = 20;
+    for (std::size_t h = 0; h < hints.size() && h < kMostHints; ++h) std::cerr << hints[h] << '\n';
+    if (hints.size() > kMostHints) {
+      std::cerr << "collusion: ... and " << hints.size() - kMostHints
+                << " more lines about the configuration\n";
+    }
     for (const std::string& note : config.notes) std::cerr << "collusion: " << note << '\n';
     // The log file is an output of the study too: nothing else may take its name.
     env.outputNames->reserve(config.logFilePath);

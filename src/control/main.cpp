@@ -1,6 +1,7 @@
 // The collusion tool: one study per run, configured by the file named on the
 // command line. Exit status 0 when the study succeeded, 1 when it failed or
 // no configuration was given, -1 when a parameter file could not be read.
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -12,6 +13,7 @@
 
 #include "base/text_file.h"
 #include "control/collusion.h"
+#include "settings/config_keys.h"
 #include "settings/param_file.h"
 #include "log/log.h"
 
@@ -29,6 +31,16 @@ int main(int argc, char* argv[]) {
   removeTemporaryOnInterrupt();
   TLog log;
   if (argc < 2) return 1;
+  // The two options a user asks for first; any other argument list names a
+  // configuration file.
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::cout << usageText() << std::flush;
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "collusion " << COLLUSION_VERSION << '\n' << std::flush;
+    return 0;
+  }
 
   std::cout << " --oOo--\n"
             << " Tarnhollow Collusion Application\n"

@@ -1,6 +1,10 @@
 #include "documents/files.h"
 
+#include "base/file_identity.h"
+#include "base/folder_listing.h"
+#include "base/text_file.h"
 #include "settings/environment.h"
+#include "settings/param_file.h"
 
 TDoc* TFiles::get(std::int32_t index) const {
   if (index < 0 || index >= count()) return nullptr;
@@ -28,6 +32,34 @@ std::int32_t TFiles::addFromConfig(const TParamFile& map) {
       // a mistyped list entry.
       logWarning("warning_file_not_added", value);
     }
+  }
+  return added + addFromFolder(map);
+}
+
+std::int32_t TFiles::addFromFolder(const TParamFile& map) {
+  const std::string folder = map.get("dirDocuments");
+  if (folder.empty()) return 0;
+  const TFolderListing listing =
+      listFolder(folder, map.get("documentPattern"), map.get("documentsRecursive") == "1");
+  for (const std::string& unread : listing.unreadable) logWarning("warning_folder_not_read", unread);
+  // A file the study has already, under this spelling or another, joins once.
+  TFileIdentities present;
+  for (const auto& doc : docs_) present.addPath(doc->fullPath());
+  std::int32_t added = 0;
+  for (const std::string& path : listing.files) {
+    TFileIdentity identity;
+    const bool known = identityOfPath(path, identity);
+    if (known && present.contains(identity)) {
+      logWarning("warning_document_repeated", path);
+      continue;
+    }
+    const std::size_t split = path.rfind(kPathSeparator);
+    if (split == std::string::npos || add(path.substr(split + 1), path.substr(0, split)) != 0) {
+      logWarning("warning_file_not_added", path);
+      continue;
+    }
+    if (known) present.add(identity);
+    ++added;
   }
   return added;
 }

@@ -23,8 +23,15 @@ class TFiles {
   // Appends a document; -1 when either name is empty.
   std::int32_t add(const std::string& fileName, const std::string& directory);
   // Adds the documents listed under file1, file2, ... up to the first absent
-  // or empty key. Returns the number added, or -1 for an empty map.
+  // or empty key, then those of the folder dirDocuments (addFromFolder).
+  // Returns the number added, or -1 for an empty map.
   std::int32_t addFromConfig(const TParamFile& map);
+  // Adds the files of the folder dirDocuments names whose names match
+  // documentPattern (a shell glob, "*" when absent), from its subfolders too
+  // when documentsRecursive is 1, in the byte order of their paths; hidden
+  // names are skipped, and a file the set holds already (under any
+  // spelling) is skipped with a warning. Returns the number added.
+  std::int32_t addFromFolder(const TParamFile& map);
   // Loads every text, removing the documents that cannot be read. Returns the
   // number of documents left.
   std::int32_t loadTexts();

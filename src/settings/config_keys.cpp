@@ -16,10 +16,6 @@ constexpr TConfigKey kKeys[] = {
     {"dirDocuments", "none", "folder whose files join the study after the fileN documents"},
     {"documentPattern", "*", "shell glob that the names of dirDocuments' files must match"},
     {"documentsRecursive", "0", "1: take the files of dirDocuments' subfolders too"},
-    {"templateFile", "none", "a text every author was given; its chunks do not count as copied",
-     true},
-    {"dirArchive", "none", "folder of earlier documents, compared with the study's documents"},
-    {"archiveFile", "none", "an earlier document, compared with the study's documents", true},
     {"interLangFileName", "none",
      "message file: the log texts by key, %S marks the argument; without it each log line is "
      "its message key and argument"},
@@ -41,11 +37,6 @@ constexpr TConfigKey kKeys[] = {
     {"lowerCase", "0", "1: lower-case the text"},
     {"removeStopWords", "0", "1: remove the stop words of the language file"},
     {"removeMultipleBlanks", "0", "accepted; has no effect"},
-    {"unicodeText", "0", "1: read the documents as UTF-8, for case, punctuation and numbers"},
-    {"foldLookalikes", "1 with unicodeText", "1: letters that look alike count as one"},
-    {"stemWords", "0", "1: reduce words to their stems before cutting chunks"},
-    {"maxChunkDocuments", "0", "ignore chunks found in more documents than this; 0: no limit"},
-    {"threads", "0", "threads for the work; 0: one per processor"},
     {"preProcType", "1", "kind of pre-processing; 1 is the only kind"},
     {"extractType", "1", "kind of chunk extraction; 1 is the only kind"},
     {"compareType", "1", "kind of comparison; 1 is the only kind"},
@@ -177,21 +168,12 @@ void appendWrapped(std::string& help, std::size_t start, std::string_view text,
 
 constexpr std::string_view kUsageHead =
     "Usage: collusion CONFIG-FILE\n"
-    "       collusion [--output DIR] FOLDER\n"
     "       collusion --help | -h\n"
     "       collusion --version\n"
     "\n"
     "With CONFIG-FILE, runs the study that the file describes in lines of\n"
     "key=value. Blanks around keys and values do not count, a line beginning\n"
     "with // is a comment, and the first line that gives a key wins.\n"
-    "\n"
-    "With FOLDER, runs a quick study over every file in FOLDER and its\n"
-    "subfolders (hidden ones skipped): lower case, punctuation and numbers\n"
-    "removed with a built-in English language file, chunks of 3 words, every\n"
-    "pair compared. Results, vocabularies and the log go to DIR (default\n"
-    "collusion-results) under results/, vocabularies/ and log/, replacing the\n"
-    "files of an earlier run; the most similar pairs and the path of\n"
-    "index.html are printed at the end.\n"
     "\n"
     "Configuration keys (N is 1, 2, ... without gaps):\n";
 
@@ -200,8 +182,6 @@ constexpr std::string_view kUsageTail =
     "Exit status:\n"
     "  0      the study ran and every step succeeded\n"
     "  1      the study failed, or the configuration has no usable line\n"
-    "  2      wrong command line: an unknown option, a FOLDER that is no folder,\n"
-    "         a DIR that is a file\n"
     "  255    the configuration or message file cannot be read\n"
     "  128+N  ended by signal N (130 for an interrupt)\n";
 

@@ -191,7 +191,8 @@ std::vector<Case> configurationCases() {
                              kSettings + kTwoDocs),
        .status = 1,
        .log = studyLog({.saved = false}),
-       .files = {"voc/a.voc", "voc/b.voc"}},
+       .files = {"voc/a.voc", "voc/b.voc"},
+       .err = "collusion: unknown key \xEF\xBB\xBF" "dirReports is ignored\n"},
       {.name = "crlf_line_ends",
        .setup =
            brokenConfig(std::regex_replace(kDirs + kSettings + kTwoDocs, std::regex("\n"), "\r\n")),
@@ -215,7 +216,17 @@ std::vector<Case> configurationCases() {
              twoDocs(tree, config + kTwoDocs);
            },
        .log = studyLog({}),
-       .files = kTwoDocOutputs},
+       .files = kTwoDocOutputs,
+       // One line for each of the first twenty unknown keys, in byte order.
+       .err = [] {
+         std::vector<std::string> keys;
+         for (int i = 1; i < 10000; i += 3) keys.push_back("unusedKey" + std::to_string(i));
+         std::sort(keys.begin(), keys.end());
+         std::string err;
+         for (std::size_t k = 0; k < 20; ++k) err += "collusion: unknown key " + keys[k] + " is ignored\n";
+         return err + "collusion: ... and " + std::to_string(keys.size() - 20) +
+                " more lines about the configuration\n";
+       }()},
       // The first value of a key wins; the later ones point elsewhere.
       {.name = "repeated_keys",
        .setup =
@@ -246,7 +257,8 @@ std::vector<Case> configurationCases() {
                                kTwoDocs);
            },
        .log = studyLog({}),
-       .files = kTwoDocOutputs},
+       .files = kTwoDocOutputs,
+       .err = "collusion: unknown key unused is ignored\n"},
   };
   return cases;
 }

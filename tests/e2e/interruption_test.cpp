@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -70,6 +73,24 @@ std::string studyConfig(const std::string& docs, const std::vector<std::string>&
   return config;
 }
 
+// Waits until another process holds the lock of folder; false after ten
+// seconds without.
+bool waitForLock(const fs::path& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool held = false;
+  for (int i = 0; i < 10000 && !held; ++i) {
+    if (::flock(fd, LOCK_SH | LOCK_NB) == 0) {
+      ::flock(fd, LOCK_UN);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } else {
+      held = errno == EWOULDBLOCK;
+    }
+  }
+  ::close(fd);
+  return held;
+}
+
 using Interruption = ScratchTest;
 
 // The save of a study of some five hundred files is interrupted at random
@@ -131,7 +152,8 @@ TEST_F(Interruption, TwoStudiesIntoOneFolderTakeTurns) {
 
   for (int run = 0; run < 20; ++run) {
     const pid_t a = startProgram(dir_, {"a.cfg"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // B starts once A holds the folder, however long A takes to start.
+    ASSERT_TRUE(waitForLock(dir_ / "out"));
     const pid_t b = startProgram(dir_, {"b.cfg"}, {}, dir_ / "b.err");
     EXPECT_EQ(0, waitProgram(a));
     EXPECT_EQ(0, waitProgram(b));

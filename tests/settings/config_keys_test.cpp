@@ -17,11 +17,11 @@ TEST(ConfigKeys, KnowsEveryKeyAndNumberedOnesByTheirNumber) {
   const Case cases[] = {
       {"gramsSize", true},
       {"removePontuation", true},
-      {"threads", true},
+      {"resultsTop", true},
       {"file1", true},
       {"file12", true},
-      {"templateFile3", true},
-      {"archiveFile1", true},
+      {"file3", true},
+      {"dirDocuments", true},
       {"file", false},
       {"file01", false},
       {"file0", false},
@@ -45,12 +45,12 @@ TEST(ConfigKeys, SuggestsTheClosestKeyWithinTwoEdits) {
       {"flie5", "file5"},                         // a swap is one edit
       {"file01", "file1"},
       {"files", "file1"},
-      {"templatefile27", "templateFile27"},
+      {"File27", "file27"},
       {"GRAMSSIZE", "gramsSize"},  // case alone
       {"isToShowLog", "isToshowLog"},
       {"saveLogin", "saveLogIn"},
       {"dirResult", "dirResults"},
-      {"thread2", "threads"},
+      {"resultTop", "resultsTop"},
       {"removeNumbrs", "removeNumbers"},
       {"removePunctuations", ""},  // three edits
       {"colour", ""},
@@ -72,7 +72,7 @@ TEST(ConfigKeys, UsageListsEveryKeyWithItsDefaultInSeventyNineColumns) {
     const std::string lines = usage.substr(at + 1, end - at - 1);
     EXPECT_TRUE(lines.ends_with("(default: " + std::string(key.defaultValue) + ")")) << lines;
   }
-  for (const char* line : {"collusion [--output DIR] FOLDER", "--version", "128+N"}) {
+  for (const char* line : {"collusion CONFIG-FILE", "--version", "128+N"}) {
     EXPECT_NE(std::string::npos, usage.find(line)) << line;
   }
   std::istringstream lines(usage);
@@ -109,7 +109,7 @@ TEST(ConfigKeys, HintsNameUnknownKeysAndValuesThatFellBack) {
         {"isToshowLog", "1"},
         {"compareType", "1"},
         {"file1", "d/a.txt"},
-        {"threads", "8"},
+        {"dirDocuments", "docs"},
         {"dirReports", "r"}},
        {}},
   };
