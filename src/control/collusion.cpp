@@ -35,11 +35,17 @@ bool TCollusion::run(const std::string& path, TLog& log) {
   if (path.empty()) return false;
   TParamFile map;
   const std::int32_t entries = map.load(path);
+  return runStudy(map, entries, log, path, {});
+}
+
+bool TCollusion::runStudy(const TParamFile& map, std::int32_t entries, TLog& log,
+                          const std::string& configPath, std::string_view languageText) {
   if (!environment) {
     environment_ = std::make_unique<TEnvironment>(map);
     environment = environment_.get();
   }
   environment->log = &log;
+  environment->config->languageText = languageText;
 
   bool result = false;
   if (entries > 0) {
@@ -58,7 +64,7 @@ bool TCollusion::run(const std::string& path, TLog& log) {
     // The log file is an output of the study too: nothing else may take its name.
     env.outputNames->reserve(config.logFilePath);
     // No output may replace a file the study reads.
-    env.inputs.addPath(path);
+    if (!configPath.empty()) env.inputs.addPath(configPath);
     env.inputs.addPath(config.interLangFileName);
     env.inputs.addPath(config.languageFileName);
     // Another study writing into the same folders goes first.

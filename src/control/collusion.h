@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct TConfig;
@@ -29,6 +30,11 @@ class TCollusion {
   // and must outlive the call. Returns true when every step succeeded. Throws
   // VrxException when the configuration or message file cannot be read.
   bool run(const std::string& path, TLog& log);
+  // Runs the study that map (entries usable entries, read from configPath
+  // when not empty) configures. languageText, when not empty, is the language
+  // file's text, built into the program.
+  bool runStudy(const TParamFile& map, std::int32_t entries, TLog& log,
+                const std::string& configPath, std::string_view languageText);
 
   bool createObjects();
   bool configureObjects();

@@ -1,7 +1,7 @@
 // The collusion tool: one study per run, configured by the file named on the
-// command line. Exit status 0 when the study succeeded, 1 when it failed or
-// no configuration was given, -1 when a parameter file could not be read.
-#include <cstring>
+// command line, or a quick study of a folder. Exit status 0 when the study
+// succeeded, 1 when it failed or no configuration was given, 2 for a wrong
+// command line, -1 (255) when a parameter file could not be read.
 #include <iostream>
 #include <memory>
 #include <new>
@@ -12,7 +12,10 @@
 #endif
 
 #include "base/text_file.h"
+#include "control/built_in_language.h"
 #include "control/collusion.h"
+#include "control/command_line.h"
+#include "control/quick_study.h"
 #include "settings/config_keys.h"
 #include "settings/param_file.h"
 #include "log/log.h"
@@ -31,15 +34,20 @@ int main(int argc, char* argv[]) {
   removeTemporaryOnInterrupt();
   TLog log;
   if (argc < 2) return 1;
-  // The two options a user asks for first; any other argument list names a
-  // configuration file.
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::cout << usageText() << std::flush;
-    return 0;
-  }
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    std::cout << "collusion " << COLLUSION_VERSION << '\n' << std::flush;
-    return 0;
+  const TCommandLine line = parseCommandLine(argc, argv);
+  switch (line.kind) {
+    case TCommandLine::Kind::help:
+      std::cout << usageText() << std::flush;
+      return 0;
+    case TCommandLine::Kind::version:
+      std::cout << "collusion " << COLLUSION_VERSION << '\n' << std::flush;
+      return 0;
+    case TCommandLine::Kind::error:
+      std::cerr << "collusion: " << line.error << '\n';
+      return 2;
+    case TCommandLine::Kind::config:
+    case TCommandLine::Kind::quickStudy:
+      break;
   }
 
   std::cout << " --oOo--\n"
@@ -49,19 +57,26 @@ int main(int argc, char* argv[]) {
             << " by the collusion developers\n"
             << " \n";
 
-  // A path with blanks may be given unquoted: the arguments are joined again.
-  std::string path = argv[1];
-  for (int i = 2; i < argc; ++i) {
-    path += ' ';
-    path += argv[i];
+  TParamFile quickMap;
+  if (line.kind == TCommandLine::Kind::quickStudy) {
+    std::cout << "Documents folder: " << line.folder << '\n' << std::flush;
+    std::string error;
+    if (!prepareQuickStudy(line.folder, line.output, quickMap, error)) {
+      std::cerr << "collusion: " << error << '\n';
+      return 1;
+    }
+  } else {
+    std::cout << "Config file: " << line.configPath << '\n' << std::flush;
+    if (line.configPath.empty()) return 1;
   }
-  std::cout << "Config file: " << path << '\n' << std::flush;
-  if (path.empty()) return 1;
 
   int status = 1;
   auto collusion = std::make_unique<TCollusion>();
   try {
-    status = collusion->run(path, log) ? 0 : 1;
+    const bool done = line.kind == TCommandLine::Kind::quickStudy
+                          ? collusion->runStudy(quickMap, quickMap.count(), log, "", kBuiltInEnglish)
+                          : collusion->run(line.configPath, log);
+    status = done ? 0 : 1;
   } catch (const std::bad_alloc&) {
     // Out of memory before the study could take care of it (reading the
     // configuration, say).

@@ -31,6 +31,9 @@ struct TConfig {
   bool removeNumbers = false;
   bool lowerCase = false;
   std::string languageFileName;
+  // The language file's text when it is built into the program rather than
+  // named by languageFileName (the quick study); not a key.
+  std::string_view languageText;
   std::int32_t gramsSize = 3;
   std::string interLangFileName;
   std::string logFilePath;

@@ -14,7 +14,11 @@ void TPreProcDoc::configure(const TConfig& config) {
   removeStopWords_ = config.removeStopWords;
   removeNumbers_ = config.removeNumbers;
   lowerCase_ = config.lowerCase;
-  wordLists_.load(config.languageFileName);
+  if (config.languageText.empty()) {
+    wordLists_.load(config.languageFileName);
+  } else {
+    wordLists_.loadText(config.languageText);
+  }
 }
 
 std::int32_t TPreProcDoc::run(TFiles& files) {

@@ -17,8 +17,10 @@
 bool TWordLists::load(const std::string& path) {
   std::string text;
   if (!readTextFile(path, text)) return false;
+  return loadText(text);
+}
 
-  const std::string_view all(text);
+bool TWordLists::loadText(std::string_view all) {
   std::size_t pos = 0;
   // The next line, or false at the end of the text. A final line without a
   // line break is still a line.

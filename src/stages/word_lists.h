@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The stop words, punctuation marks and numbers of the study's language, read
@@ -15,6 +16,8 @@ class TWordLists {
   // Reads the file at path. Returns false, changing nothing, for an empty
   // path or a file that cannot be read.
   bool load(const std::string& path);
+  // Reads the lists from text, a language file's content. Returns true.
+  bool loadText(std::string_view text);
 
   std::int32_t stopWordCount() const { return static_cast<std::int32_t>(stopWords_.size()); }
   // The entry at index, or null when index is out of range.
