@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "stages/pre_proc.h"
+#include "stages/word_lists.h"
 
 namespace {
 
@@ -297,4 +298,39 @@ TEST(UnicodeText, StemsLookAlikesAsTheirLetters) {
   EXPECT_EQ(stems[0], stems[1]);
   EXPECT_EQ(stems[0], stems[2]);
   EXPECT_EQ(stems[3], stems[4]);
+}
+
+TEST(UnicodeText, ShippedLanguagesTakeOutTheirMarksAndStopWords) {
+  struct Case {
+    const char* file;
+    const char* text;
+    const char* want;  // the words left, one blank apart
+  };
+  const Case cases[] = {
+      {"french", "\u00AB Le Chat \u2014 dit-il \u2014 dort sur la table. \u00BB", "chat dort table"},
+      {"german", "\u201EDer Hund\u201C \u2013 sagte er \u2013 \u201Eschl\u00E4ft auf der Stra\u00DFe.\u201C",
+       "hund schl\u00E4ft strasse"},
+      {"russian",
+       "\u00AB\u041A\u043E\u0448\u043A\u0430 \u0441\u043F\u0438\u0442 \u043D\u0430 \u0441\u0442\u043E\u043B\u0435\u00BB "
+       "\u2014 \u0441\u043A\u0430\u0437\u0430\u043B \u043E\u043D.",
+       "\u043A\u043E\u0448\u043A\u0430 \u0441\u043F\u0438\u0442 \u0441\u0442\u043E\u043B\u0435"},
+  };
+  for (const Case& c : cases) {
+    TWordLists lists;
+    ASSERT_TRUE(lists.load(std::string(COLLUSION_LANGUAGES_DIR) + "/" + c.file + ".lang")) << c.file;
+    TUnicodeSteps steps;
+    steps.removePontuation = steps.removeNumbers = steps.lowerCase = steps.removeStopWords = true;
+    steps.punctuation = lists.punctuation();
+    steps.stopWords = lists.stopWords();
+    steps.stemmerLanguage = lists.stemmerLanguage();
+    TUnicodeText unicode(steps);
+    ASSERT_TRUE(unicode.ready()) << c.file;
+    std::string got;
+    for (const std::string& word : words(unicodeRewrite(unicode, c.text))) {
+      got += (got.empty() ? "" : " ") + word;
+    }
+    EXPECT_EQ(c.want, got) << c.file;
+    steps.stemWords = true;
+    EXPECT_TRUE(TUnicodeText(steps).ready()) << c.file;
+  }
 }
