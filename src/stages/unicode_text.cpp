@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/string_table.h"
+
 namespace {
 
 // Units of the normalised text: code points, and bytes that are not valid
@@ -50,7 +52,6 @@ struct ViewHash {
   using is_transparent = void;
   std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
 };
-using WordSet = std::unordered_set<std::string, ViewHash, std::equal_to<>>;
 using WordMap = std::unordered_map<std::string, std::string, ViewHash, std::equal_to<>>;
 
 // What a code point of the normalised text is to the steps.
@@ -269,7 +270,7 @@ class TUnicodeText::Impl {
     if (!inWord_) return;
     inWord_ = false;
     const std::string_view word = std::string_view(out_).substr(wordBegin_);
-    if (steps_.removeStopWords && stopWords_.find(word) != stopWords_.end()) {
+    if (steps_.removeStopWords && stopWords_.find(word) != TStringTable::kNone) {
       truncate(wordBegin_);
       return;
     }
@@ -278,19 +279,39 @@ class TUnicodeText::Impl {
 
   // Replaces the folded word at wordBegin_ by the folded stem of stemInput_.
   // The units the stem keeps at its start keep their folded bytes; the rest
-  // of the stem is folded here and takes the origin of the first unit it
-  // replaces.
+  // of the stem takes the origin of the first unit it replaces.
   void stemWord() {
-    const std::string& stem = stemOf(stemInput_);
-    std::size_t same = 0;
-    while (same < stem.size() && same < stemInput_.size() && stem[same] == stemInput_[same]) ++same;
-    std::size_t units = 0;
-    while (units < stemEnds_.size() && stemEnds_[units] <= same) ++units;
-    const std::size_t kept = units == 0 ? 0 : stemEnds_[units - 1];
-    if (kept == stem.size() && units == stemEnds_.size()) return;
-    const std::size_t keptOut = wordBegin_ + (units == 0 ? 0 : foldEnds_[units - 1]);
+    const Stem& stem = stemOf(stemInput_);
+    if (stem.units == stemEnds_.size() && stem.length == 0) return;
+    const std::size_t keptOut = wordBegin_ + (stem.units == 0 ? 0 : foldEnds_[stem.units - 1]);
     const std::size_t origin = origins_ ? (*origins_)[keptOut < out_.size() ? keptOut : out_.size() - 1] : 0;
     truncate(keptOut);
+    emit(std::string_view(arena_).substr(stem.suffix, stem.length), origin);
+  }
+
+  // What stemming does to a word: it keeps the word's first units code
+  // points (or bytes not valid UTF-8) and adds the folded text at suffix.
+  struct Stem {
+    std::size_t units = 0;
+    std::uint32_t suffix = 0;
+    std::uint32_t length = 0;
+  };
+
+  const Stem& stemOf(const std::string& word) {
+    const std::uint32_t id = stemInputs_.intern(word);
+    if (id < stems_.size()) return stems_[id];
+    const sb_symbol* result = sb_stemmer_stem(stemmer_, reinterpret_cast<const sb_symbol*>(word.data()),
+                                              static_cast<int>(word.size()));
+    const std::string_view stem =
+        result ? std::string_view(reinterpret_cast<const char*>(result),
+                                  static_cast<std::size_t>(sb_stemmer_length(stemmer_)))
+               : std::string_view(word);
+    std::size_t same = 0;
+    while (same < stem.size() && same < word.size() && stem[same] == word[same]) ++same;
+    Stem entry;
+    while (entry.units < stemEnds_.size() && stemEnds_[entry.units] <= same) ++entry.units;
+    const std::size_t kept = entry.units == 0 ? 0 : stemEnds_[entry.units - 1];
+    std::string folded;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(stem.data());
     const auto n = static_cast<std::int64_t>(stem.size());
     for (auto i = static_cast<std::int64_t>(kept); i < n;) {
@@ -298,25 +319,17 @@ class TUnicodeText::Impl {
       UChar32 c;
       U8_NEXT(bytes, i, n, c);
       if (c < 0) {
-        emit(std::string_view(stem).substr(static_cast<std::size_t>(start),
-                                           static_cast<std::size_t>(i - start)),
-             origin);
-        continue;
+        folded.append(stem.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
+      } else {
+        const CodeInfo& info = infoOf(static_cast<char32_t>(c));
+        folded.append(arena_, info.text, info.textLength);
       }
-      const CodeInfo& info = infoOf(static_cast<char32_t>(c));
-      emit(std::string_view(arena_).substr(info.text, info.textLength), origin);
     }
-  }
-
-  const std::string& stemOf(const std::string& word) {
-    auto found = stems_.find(word);
-    if (found != stems_.end()) return found->second;
-    const sb_symbol* stem = sb_stemmer_stem(stemmer_, reinterpret_cast<const sb_symbol*>(word.data()),
-                                            static_cast<int>(word.size()));
-    std::string value = stem ? std::string(reinterpret_cast<const char*>(stem),
-                                           static_cast<std::size_t>(sb_stemmer_length(stemmer_)))
-                             : word;
-    return stems_.emplace(word, std::move(value)).first->second;
+    entry.suffix = static_cast<std::uint32_t>(arena_.size());
+    entry.length = static_cast<std::uint32_t>(folded.size());
+    arena_ += folded;
+    stems_.push_back(entry);
+    return stems_.back();
   }
 
   // The length in units of the language-file mark that starts at unit k, or 0.
@@ -482,7 +495,7 @@ class TUnicodeText::Impl {
       if (end != std::string::npos && word.find_first_not_of(" \t\n\v\f\r", end) != std::string::npos) {
         continue;
       }
-      stopWords_.insert(word.substr(begin, end == std::string::npos ? end : end - begin));
+      (void)stopWords_.intern(std::string_view(word).substr(begin, end == std::string::npos ? end : end - begin));
     }
   }
 
@@ -498,9 +511,10 @@ class TUnicodeText::Impl {
   std::unordered_set<char32_t> singleMarks_;
   std::unordered_set<char32_t> markStarts_;
   std::vector<std::u32string> marks_;
-  WordSet stopWords_;
+  TStringTable stopWords_;
   WordMap scriptLetters_;
-  WordMap stems_;
+  TStringTable stemInputs_;
+  std::vector<Stem> stems_;  // by the id of the word in stemInputs_
 
   // The table, in pages of 256 code points made when first used.
   std::array<std::unique_ptr<CodeInfo[]>, 0x1100> pages_;
