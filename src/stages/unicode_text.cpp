@@ -65,6 +65,7 @@ struct CodeInfo {
   std::uint8_t plainLength = 0;
   Kind kind = Kind::kUnknown;
   bool startsMark = false;  // some mark of several code points starts with it
+  bool capital = false;  // folded by the look-alike of a capital A to Z
 };
 
 }  // namespace
@@ -93,6 +94,7 @@ class TUnicodeText::Impl {
     if (steps_.removePontuation) loadMarks();
     if (steps_.stemWords && steps_.foldLookalikes) loadScript();
     if (steps_.removeStopWords) loadStopWords();
+    for (char32_t c = 0; c < 0x80; ++c) ascii_[c] = infoOf(c);
   }
 
   ~Impl() {
@@ -108,14 +110,19 @@ class TUnicodeText::Impl {
   bool rewrite(std::string& text, std::vector<std::size_t>* origins) {
     if (text.empty() || !ready_) return false;
     origins_ = origins;
-    normalise(text);
     out_.clear();
     out_.reserve(text.size() + text.size() / 8);
     if (origins_) {
       origins_->clear();
       origins_->reserve(out_.capacity());
     }
-    applySteps();
+    units_.clear();
+    unitOrigins_.clear();
+    wordStart_ = true;
+    inWord_ = false;
+    normalise(text);
+    if (!marks_.empty()) stepMarkedUnits();
+    endWord();
     text.swap(out_);
     origins_ = nullptr;
     return true;
@@ -124,14 +131,18 @@ class TUnicodeText::Impl {
  private:
   // ---- Step 1: Cf removal and NFKC, segment by segment ----
 
+  // Hands a unit of the normalised text on to the other steps, or keeps it
+  // for stepMarkedUnits when marks of several code points need a look ahead.
   void pushUnit(char32_t unit, std::size_t origin) {
+    if (marks_.empty()) {
+      step(unit, origin);
+      return;
+    }
     units_.push_back(unit);
     if (origins_) unitOrigins_.push_back(origin);
   }
 
   void normalise(std::string_view in) {
-    units_.clear();
-    unitOrigins_.clear();
     segment_.remove();
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(in.data());
     const auto n = static_cast<std::int64_t>(in.size());
@@ -140,7 +151,7 @@ class TUnicodeText::Impl {
       // An ASCII byte followed by one is a segment of its own that
       // normalisation leaves alone.
       if (bytes[i] < 0x80 && (i + 1 == n || bytes[i + 1] < 0x80)) {
-        flushSegment();
+        if (!segment_.isEmpty()) flushSegment();
         pushUnit(bytes[i], static_cast<std::size_t>(i));
         ++i;
         continue;
@@ -180,68 +191,74 @@ class TUnicodeText::Impl {
     segment_.remove();
   }
 
-  // ---- Steps 2 to 8 over the units ----
+  // ---- Steps 2 to 8, unit by unit ----
 
   void emit(std::string_view bytes, std::size_t origin) {
+    if (bytes.size() == 1) {
+      out_ += bytes[0];
+      if (origins_) origins_->push_back(origin);
+      return;
+    }
     out_.append(bytes);
     if (origins_) origins_->insert(origins_->end(), bytes.size(), origin);
   }
 
-  void applySteps() {
-    const bool stemming = steps_.stemWords;
-    bool wordStart = true;  // the next unit begins a word
-    inWord_ = false;
+  void stepMarkedUnits() {
     const std::size_t n = units_.size();
     for (std::size_t k = 0; k < n; ++k) {
-      const char32_t unit = units_[k];
       const std::size_t origin = origins_ ? unitOrigins_[k] : 0;
-      if (unit >= kInvalid) {
-        beginWord();
-        const char byte = static_cast<char>(unit - kInvalid);
-        emit(std::string_view(&byte, 1), origin);
-        if (stemming) addStemUnit(std::string_view(&byte, 1));
-        wordStart = false;
+      const std::size_t length = units_[k] < kInvalid && infoOf(units_[k]).startsMark ? matchMark(k) : 0;
+      if (length == 0) {
+        step(units_[k], origin);
         continue;
       }
-      const CodeInfo& info = infoOf(unit);
-      if (info.startsMark) {
-        const std::size_t length = matchMark(k);
-        if (length > 0) {
-          endWord();
-          emit(" ", origin);
-          k += length - 1;
-          wordStart = true;
-          continue;
-        }
-      }
-      switch (info.kind) {
-        case Kind::kSpace: {
-          endWord();
-          const char blank = unit < 0x80 ? static_cast<char>(unit) : ' ';
-          emit(std::string_view(&blank, 1), origin);
-          wordStart = true;
-          continue;
-        }
-        case Kind::kPunctuation:
-          endWord();
-          emit(" ", origin);
-          wordStart = true;
-          continue;
-        case Kind::kDigit:
-          if (wordStart) {
-            while (k + 1 < n && units_[k + 1] < kInvalid && infoOf(units_[k + 1]).kind == Kind::kDigit) ++k;
-            continue;
-          }
-          break;
-        default:
-          break;
-      }
-      beginWord();
-      emit(std::string_view(arena_).substr(info.text, info.textLength), origin);
-      if (stemming) addStemUnit(std::string_view(arena_).substr(info.plain, info.plainLength));
-      wordStart = false;
+      endWord();
+      emit(" ", origin);
+      k += length - 1;
+      wordStart_ = true;
     }
-    endWord();
+  }
+
+  // Steps one unit of the normalised text. A digit that begins a word goes
+  // and leaves the next unit at the start of a word, so a whole run goes.
+  void step(char32_t unit, std::size_t origin) {
+    if (unit >= kInvalid) {
+      beginWord();
+      const char byte = static_cast<char>(unit - kInvalid);
+      emit(std::string_view(&byte, 1), origin);
+      if (steps_.stemWords) {
+        addStemUnit(std::string_view(&byte, 1), false);
+        wordInvalid_ = true;
+      }
+      wordStart_ = false;
+      return;
+    }
+    const CodeInfo& info = unit < 0x80 ? ascii_[unit] : infoOf(unit);
+    switch (info.kind) {
+      case Kind::kSpace: {
+        endWord();
+        const char blank = unit < 0x80 ? static_cast<char>(unit) : ' ';
+        emit(std::string_view(&blank, 1), origin);
+        wordStart_ = true;
+        return;
+      }
+      case Kind::kPunctuation:
+        endWord();
+        emit(" ", origin);
+        wordStart_ = true;
+        return;
+      case Kind::kDigit:
+        if (wordStart_) return;
+        break;
+      default:
+        break;
+    }
+    beginWord();
+    emit(std::string_view(arena_).substr(info.text, info.textLength), origin);
+    if (steps_.stemWords) {
+      addStemUnit(std::string_view(arena_).substr(info.plain, info.plainLength), info.capital);
+    }
+    wordStart_ = false;
   }
 
   void beginWord() {
@@ -251,14 +268,18 @@ class TUnicodeText::Impl {
     stemInput_.clear();
     foldEnds_.clear();
     stemEnds_.clear();
+    wordCapital_ = false;
+    wordInvalid_ = false;
   }
 
   // Records one unit of the word for the stemmer: its input and where its
-  // folded bytes and its stemmer bytes end.
-  void addStemUnit(std::string_view plain) {
+  // folded bytes and its stemmer bytes end. capital tells that the unit's
+  // folded text is not that of its stemmer input.
+  void addStemUnit(std::string_view plain, bool capital) {
     stemInput_.append(plain);
     foldEnds_.push_back(out_.size() - wordBegin_);
     stemEnds_.push_back(stemInput_.size());
+    wordCapital_ = wordCapital_ || capital;
   }
 
   void truncate(std::size_t size) {
@@ -266,37 +287,64 @@ class TUnicodeText::Impl {
     if (origins_) origins_->resize(size);
   }
 
+  bool isStopWord() const {
+    return stopWords_.find(std::string_view(out_).substr(wordBegin_)) != TStringTable::kNone;
+  }
+
+  // Ends the word under way: a stop word goes, and other words are stemmed.
+  // A word holding bytes that are not valid UTF-8 is not stemmed.
   void endWord() {
     if (!inWord_) return;
     inWord_ = false;
-    const std::string_view word = std::string_view(out_).substr(wordBegin_);
-    if (steps_.removeStopWords && stopWords_.find(word) != TStringTable::kNone) {
+    if (!steps_.stemWords || wordInvalid_) {
+      if (steps_.removeStopWords && isStopWord()) truncate(wordBegin_);
+      return;
+    }
+    // The folded word is the stemmer input folded unless a capital letter
+    // was folded by its look-alike, so the stem's entry can tell.
+    const Stem& stem = stemOf(stemInput_);
+    if (steps_.removeStopWords && (wordCapital_ ? isStopWord() : stem.stop)) {
       truncate(wordBegin_);
       return;
     }
-    if (steps_.stemWords) stemWord();
-  }
-
-  // Replaces the folded word at wordBegin_ by the folded stem of stemInput_.
-  // The units the stem keeps at its start keep their folded bytes; the rest
-  // of the stem takes the origin of the first unit it replaces.
-  void stemWord() {
-    const Stem& stem = stemOf(stemInput_);
     if (stem.units == stemEnds_.size() && stem.length == 0) return;
+    // The units the stem keeps at its start keep their folded bytes; the
+    // rest of the stem takes the origin of the first unit it replaces.
     const std::size_t keptOut = wordBegin_ + (stem.units == 0 ? 0 : foldEnds_[stem.units - 1]);
-    const std::size_t origin = origins_ ? (*origins_)[keptOut < out_.size() ? keptOut : out_.size() - 1] : 0;
+    const std::size_t origin =
+        origins_ ? (*origins_)[keptOut < out_.size() ? keptOut : out_.size() - 1] : 0;
     truncate(keptOut);
     emit(std::string_view(arena_).substr(stem.suffix, stem.length), origin);
   }
 
   // What stemming does to a word: it keeps the word's first units code
-  // points (or bytes not valid UTF-8) and adds the folded text at suffix.
+  // points and adds the folded text at suffix in the arena. stop tells that
+  // the word, folded, is a stop word.
   struct Stem {
     std::size_t units = 0;
     std::uint32_t suffix = 0;
     std::uint32_t length = 0;
+    bool stop = false;
   };
 
+  // The folded text of valid UTF-8 text, appended to out.
+  void appendFolded(std::string_view text, std::string& out) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto n = static_cast<std::int64_t>(text.size());
+    for (std::int64_t i = 0; i < n;) {
+      const std::int64_t start = i;
+      UChar32 c;
+      U8_NEXT(bytes, i, n, c);
+      if (c < 0) {
+        out.append(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
+      } else {
+        const CodeInfo& info = infoOf(static_cast<char32_t>(c));
+        out.append(arena_, info.text, info.textLength);
+      }
+    }
+  }
+
+  // The stem entry of word, the stemmer input of the word under way.
   const Stem& stemOf(const std::string& word) {
     const std::uint32_t id = stemInputs_.intern(word);
     if (id < stems_.size()) return stems_[id];
@@ -312,22 +360,15 @@ class TUnicodeText::Impl {
     while (entry.units < stemEnds_.size() && stemEnds_[entry.units] <= same) ++entry.units;
     const std::size_t kept = entry.units == 0 ? 0 : stemEnds_[entry.units - 1];
     std::string folded;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(stem.data());
-    const auto n = static_cast<std::int64_t>(stem.size());
-    for (auto i = static_cast<std::int64_t>(kept); i < n;) {
-      const std::int64_t start = i;
-      UChar32 c;
-      U8_NEXT(bytes, i, n, c);
-      if (c < 0) {
-        folded.append(stem.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
-      } else {
-        const CodeInfo& info = infoOf(static_cast<char32_t>(c));
-        folded.append(arena_, info.text, info.textLength);
-      }
-    }
+    appendFolded(stem.substr(kept), folded);
     entry.suffix = static_cast<std::uint32_t>(arena_.size());
     entry.length = static_cast<std::uint32_t>(folded.size());
     arena_ += folded;
+    if (steps_.removeStopWords) {
+      folded.clear();
+      appendFolded(word, folded);
+      entry.stop = stopWords_.find(folded) != TStringTable::kNone;
+    }
     stems_.push_back(entry);
     return stems_.back();
   }
@@ -379,7 +420,9 @@ class TUnicodeText::Impl {
     std::string single;
     appendUtf8(single, c);
     const std::string& plain = steps_.lowerCase ? lower : single;
-    info.text = store(steps_.foldLookalikes ? lookalike(single, plain) : plain, info.textLength);
+    const std::string folded = steps_.foldLookalikes ? lookalike(single, plain) : plain;
+    info.capital = steps_.foldLookalikes && folded != foldText(plain);
+    info.text = store(folded, info.textLength);
     info.plain = store(steps_.stemWords && steps_.foldLookalikes ? scriptLetter(plain) : plain,
                        info.plainLength);
   }
@@ -518,6 +561,7 @@ class TUnicodeText::Impl {
 
   // The table, in pages of 256 code points made when first used.
   std::array<std::unique_ptr<CodeInfo[]>, 0x1100> pages_;
+  std::array<CodeInfo, 0x80> ascii_;
   std::string arena_;
 
   // The rewrite under way.
@@ -529,6 +573,9 @@ class TUnicodeText::Impl {
   std::size_t segmentStart_ = 0;
   std::string out_;
   bool inWord_ = false;
+  bool wordStart_ = true;  // the next unit begins a word
+  bool wordCapital_ = false;
+  bool wordInvalid_ = false;
   std::size_t wordBegin_ = 0;
   std::string stemInput_;
   std::vector<std::size_t> foldEnds_;

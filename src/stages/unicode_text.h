@@ -40,6 +40,7 @@ struct TUnicodeSteps {
 //   8. stemming: every other word becomes the Snowball stem of its steps 1 to
 //      5 form, with each look-alike first mapped to the letter of the stemmer
 //      language's script that shares its skeleton, then folded as in step 6.
+//      A word holding bytes that are not valid UTF-8 is not stemmed.
 // Steps 3 to 8 run only when their switch is on. Bytes that are not valid
 // UTF-8 are kept as they are, each one a letter that no step changes; no
 // such byte is ever lost. A stop-word entry that steps 1 to 6 turn into
