@@ -346,8 +346,9 @@ class TUnicodeText::Impl {
 
   // The stem entry of word, the stemmer input of the word under way.
   const Stem& stemOf(const std::string& word) {
-    const std::uint32_t id = stemInputs_.intern(word);
-    if (id < stems_.size()) return stems_[id];
+    const std::uint32_t known = stemInputs_.find(word);
+    if (known != TStringTable::kNone) return stems_[known];
+    (void)stemInputs_.intern(word);
     const sb_symbol* result = sb_stemmer_stem(stemmer_, reinterpret_cast<const sb_symbol*>(word.data()),
                                               static_cast<int>(word.size()));
     const std::string_view stem =
