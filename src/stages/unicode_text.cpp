@@ -5,7 +5,6 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/uspoof.h>
-#include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
 #include <array>
@@ -60,7 +59,7 @@ enum class Kind : std::uint8_t { kUnknown, kSpace, kPunctuation, kDigit, kLetter
 // The per-code-point result of the steps, with its texts in an arena.
 struct CodeInfo {
   std::uint32_t text = 0;  // arena offset of the lower-cased, folded text
-  std::uint32_t plain = 0;  // arena offset of the stemmer's input
+  std::uint32_t plain = 0;  // arena offset of the lower-cased text the stemmer reads
   std::uint8_t textLength = 0;
   std::uint8_t plainLength = 0;
   Kind kind = Kind::kUnknown;
@@ -474,7 +473,7 @@ class TUnicodeText::Impl {
   void loadScript() {
     // The small letters of the stemmer's script; the first to give a folded
     // text stands for it.
-    static const std::array<std::pair<const char*, std::pair<char32_t, char32_t>>, 10> kScripts = {{
+    static const std::array<std::pair<const char*, std::pair<char32_t, char32_t>>, 9> kScripts = {{
         {"russian", {0x430, 0x45F}},
         {"ru", {0x430, 0x45F}},
         {"rus", {0x430, 0x45F}},
@@ -484,7 +483,6 @@ class TUnicodeText::Impl {
         {"serbian", {0x430, 0x45F}},
         {"sr", {0x430, 0x45F}},
         {"srp", {0x430, 0x45F}},
-        {"", {0, 0}},
     }};
     std::pair<char32_t, char32_t> range = {'a', 'z'};
     for (const auto& script : kScripts) {
