@@ -127,10 +127,33 @@ std::vector<std::string> makeProse(int documents, int words, unsigned seed) {
   return texts;
 }
 
+// The prose with its letters written in Cyrillic, two bytes each.
+std::vector<std::string> makeCyrillicProse(int documents, int words, unsigned seed) {
+  std::vector<std::string> texts = makeProse(documents, words, seed);
+  for (std::string& text : texts) {
+    std::string cyrillic;
+    cyrillic.reserve(text.size() * 2);
+    for (char c : text) {
+      const bool small = c >= 'a' && c <= 'z';
+      if (!small && !(c >= 'A' && c <= 'Z')) {
+        cyrillic += c;
+        continue;
+      }
+      // U+0430 onwards for small letters, U+0410 onwards for capitals.
+      const int letter = 0x10 + (small ? 0x20 : 0) + (small ? c - 'a' : c - 'A');
+      cyrillic += static_cast<char>(0xD0 | (letter >> 6));
+      cyrillic += static_cast<char>(0x80 | (letter & 0x3F));
+    }
+    text.swap(cyrillic);
+  }
+  return texts;
+}
+
 // All four steps with the English language file: by bytes (0), by code points
-// with look-alikes folded (1), the same with stems (2), and with origins (3).
+// with look-alikes folded (1), the same with stems (2), and with origins (3);
+// then by bytes (4) and by code points (5) on Cyrillic prose.
 void BM_PreProc(benchmark::State& state) {
-  const auto texts = makeProse(20, 50000, 4);
+  const auto texts = state.range(0) < 4 ? makeProse(20, 50000, 4) : makeCyrillicProse(20, 50000, 4);
   std::size_t bytes = 0;
   for (const auto& t : texts) bytes += t.size();
   TPreProcDoc byteStage;
@@ -147,7 +170,7 @@ void BM_PreProc(benchmark::State& state) {
   for (auto _ : state) {
     for (const std::string& text : texts) {
       std::string working = " " + text + " ";
-      if (state.range(0) == 0) {
+      if (state.range(0) == 0 || state.range(0) == 4) {
         (void)byteStage.stripPunctuation(working);
         (void)TPreProcDoc::stripNumbers(working);
         (void)TPreProcDoc::lowerText(working);
@@ -160,7 +183,7 @@ void BM_PreProc(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
-BENCHMARK(BM_PreProc)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreProc)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 
 void BM_CompareAllPairs(benchmark::State& state) {
   Study study("3");

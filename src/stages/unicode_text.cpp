@@ -65,6 +65,11 @@ struct CodeInfo {
   Kind kind = Kind::kUnknown;
   bool startsMark = false;  // some mark of several code points starts with it
   bool capital = false;  // folded by the look-alike of a capital A to Z
+  // Normalisation: a format character (Cf); a boundary before it; it has a
+  // decomposition.
+  bool format = false;
+  bool boundary = false;
+  bool decomposes = false;
 };
 
 }  // namespace
@@ -143,6 +148,7 @@ class TUnicodeText::Impl {
 
   void normalise(std::string_view in) {
     segment_.remove();
+    pending_ = false;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(in.data());
     const auto n = static_cast<std::int64_t>(in.size());
     std::int64_t i = 0;
@@ -150,7 +156,7 @@ class TUnicodeText::Impl {
       // An ASCII byte followed by one is a segment of its own that
       // normalisation leaves alone.
       if (bytes[i] < 0x80 && (i + 1 == n || bytes[i + 1] < 0x80)) {
-        if (!segment_.isEmpty()) flushSegment();
+        if (pending_ || !segment_.isEmpty()) flushSegment();
         pushUnit(bytes[i], static_cast<std::size_t>(i));
         ++i;
         continue;
@@ -165,27 +171,40 @@ class TUnicodeText::Impl {
         }
         continue;
       }
-      if (u_charType(c) == U_FORMAT_CHAR) continue;
-      if (nfkc_->hasBoundaryBefore(c)) flushSegment();
-      if (segment_.isEmpty()) segmentStart_ = static_cast<std::size_t>(start);
+      const CodeInfo& info = infoOf(static_cast<char32_t>(c));
+      if (info.format) continue;
+      if (info.boundary) flushSegment();
+      if (!pending_ && segment_.isEmpty()) {
+        segmentStart_ = static_cast<std::size_t>(start);
+        // A code point without a decomposition stays itself unless a later
+        // one joins its segment.
+        if (!info.decomposes) {
+          pending_ = true;
+          pendingCode_ = c;
+          continue;
+        }
+      } else if (pending_) {
+        segment_.append(pendingCode_);
+        pending_ = false;
+      }
       segment_.append(c);
     }
     flushSegment();
   }
 
   void flushSegment() {
+    if (pending_) {
+      pending_ = false;
+      pushUnit(static_cast<char32_t>(pendingCode_), segmentStart_);
+      return;
+    }
     if (segment_.isEmpty()) return;
-    const UChar32 first = segment_.char32At(0);
-    if (segment_.length() == U16_LENGTH(first) && !nfkc_->getDecomposition(first, scratch_)) {
-      pushUnit(static_cast<char32_t>(first), segmentStart_);
-    } else {
-      UErrorCode status = U_ZERO_ERROR;
-      nfkc_->normalize(segment_, scratch_, status);
-      for (std::int32_t k = 0; k < scratch_.length();) {
-        const UChar32 c = scratch_.char32At(k);
-        k += U16_LENGTH(c);
-        if (u_charType(c) != U_FORMAT_CHAR) pushUnit(static_cast<char32_t>(c), segmentStart_);
-      }
+    UErrorCode status = U_ZERO_ERROR;
+    nfkc_->normalize(segment_, scratch_, status);
+    for (std::int32_t k = 0; k < scratch_.length();) {
+      const UChar32 c = scratch_.char32At(k);
+      k += U16_LENGTH(c);
+      if (u_charType(c) != U_FORMAT_CHAR) pushUnit(static_cast<char32_t>(c), segmentStart_);
     }
     segment_.remove();
   }
@@ -416,6 +435,10 @@ class TUnicodeText::Impl {
       info.kind = Kind::kLetter;
     }
     info.startsMark = markStarts_.count(c) != 0;
+    info.format = u_charType(u) == U_FORMAT_CHAR;
+    info.boundary = nfkc_->hasBoundaryBefore(u);
+    icu::UnicodeString decomposition;
+    info.decomposes = nfkc_->getDecomposition(u, decomposition);
     const std::string lower = steps_.lowerCase ? caseFold(u) : std::string();
     std::string single;
     appendUtf8(single, c);
@@ -570,6 +593,9 @@ class TUnicodeText::Impl {
   icu::UnicodeString segment_;
   icu::UnicodeString scratch_;
   std::size_t segmentStart_ = 0;
+  // A segment of one code point without a decomposition, kept out of segment_.
+  bool pending_ = false;
+  UChar32 pendingCode_ = 0;
   std::string out_;
   bool inWord_ = false;
   bool wordStart_ = true;  // the next unit begins a word
