@@ -149,20 +149,25 @@ TEST(UnicodeText, DisguisedCopiesGiveThePlainWords) {
       {"unicode blanks",
        [](const std::string& t) { return replaced(t, {{"a b", "a\u00A0b"}, {"e t", "e\u3000t"}}); }},
   };
-  TUnicodeText unicode(allSteps());
-  ASSERT_TRUE(unicode.ready());
   const std::string plain = kPassage;
-  const std::vector<std::string> want = words(unicodeRewrite(unicode, plain));
-  ASSERT_GT(want.size(), 150u);
-  for (const Case& c : cases) {
-    const std::string disguised = c.disguise(plain);
-    ASSERT_NE(plain, disguised) << c.name;
-    std::vector<std::size_t> origins;
-    EXPECT_EQ(want, words(unicodeRewrite(unicode, disguised, &origins))) << c.name;
-    for (std::size_t i = 1; i < origins.size(); ++i) {
-      ASSERT_LE(origins[i - 1], origins[i]) << c.name << " at " << i;
+  for (const bool stems : {false, true}) {
+    TUnicodeSteps steps = allSteps();
+    steps.stemWords = stems;
+    steps.stemmerLanguage = "english";
+    TUnicodeText unicode(steps);
+    ASSERT_TRUE(unicode.ready());
+    const std::vector<std::string> want = words(unicodeRewrite(unicode, plain));
+    ASSERT_GT(want.size(), 150u);
+    for (const Case& c : cases) {
+      const std::string disguised = c.disguise(plain);
+      ASSERT_NE(plain, disguised) << c.name;
+      std::vector<std::size_t> origins;
+      EXPECT_EQ(want, words(unicodeRewrite(unicode, disguised, &origins))) << c.name << stems;
+      for (std::size_t i = 1; i < origins.size(); ++i) {
+        ASSERT_LE(origins[i - 1], origins[i]) << c.name << " at " << i;
+      }
+      EXPECT_NE(words(byteRewrite(plain)), words(byteRewrite(disguised))) << c.name;
     }
-    EXPECT_NE(words(byteRewrite(plain)), words(byteRewrite(disguised))) << c.name;
   }
 }
 
@@ -250,6 +255,14 @@ TEST(UnicodeText, OriginsPointAtTheInputCodePoints) {
     EXPECT_EQ(c.want, unicodeRewrite(unicode, c.text, &origins)) << c.text;
     EXPECT_EQ(c.origins, origins) << c.text;
   }
+  // A stem keeps the origins of the letters it keeps, and a letter it
+  // changes takes that of the letter it stands in for.
+  steps.stemWords = true;
+  steps.stemmerLanguage = "english";
+  TUnicodeText stemmed(steps);
+  std::vector<std::size_t> origins;
+  EXPECT_EQ("happi cornput", unicodeRewrite(stemmed, "Happiness Computing", &origins));
+  EXPECT_EQ((std::vector<std::size_t>{0, 1, 2, 3, 4, 9, 10, 11, 12, 12, 13, 14, 15}), origins);
 }
 
 TEST(UnicodeText, StemsInflectedWordsAlike) {
