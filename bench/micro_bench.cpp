@@ -1,7 +1,9 @@
-// Micro-benchmarks of the hot paths: chunk extraction, the comparison of all
-// pairs, and vocabulary file writing. Inputs are generated from a fixed seed.
+// Micro-benchmarks of the hot paths: pre-processing by bytes and by code
+// points, chunk extraction, the comparison of all pairs, and vocabulary file
+// writing. Inputs are generated from a fixed seed.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -15,6 +17,9 @@
 #include "reports/reports.h"
 #include "stages/compare.h"
 #include "stages/extract.h"
+#include "stages/pre_proc.h"
+#include "stages/unicode_text.h"
+#include "stages/word_lists.h"
 
 namespace {
 
@@ -89,6 +94,96 @@ void BM_Extraction(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_Extraction)->Arg(2000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+// The generated texts as prose: a capital and a full stop every twelve words,
+// a comma every seven, a number every fifty.
+std::vector<std::string> makeProse(int documents, int words, unsigned seed) {
+  std::vector<std::string> texts = makeTexts(documents, words, seed);
+  for (std::string& text : texts) {
+    std::string prose;
+    prose.reserve(text.size() + text.size() / 8);
+    int word = 0;
+    bool capital = true;
+    for (char c : text) {
+      if (c != ' ') {
+        prose += capital ? static_cast<char>(c - 'a' + 'A') : c;
+        capital = false;
+        continue;
+      }
+      ++word;
+      if (word % 12 == 0) {
+        prose += ". ";
+        capital = true;
+      } else if (word % 7 == 0) {
+        prose += ", ";
+      } else if (word % 50 == 0) {
+        prose += " 1984 ";
+      } else {
+        prose += ' ';
+      }
+    }
+    text.swap(prose);
+  }
+  return texts;
+}
+
+// The prose with its letters written in Cyrillic, two bytes each.
+std::vector<std::string> makeCyrillicProse(int documents, int words, unsigned seed) {
+  std::vector<std::string> texts = makeProse(documents, words, seed);
+  for (std::string& text : texts) {
+    std::string cyrillic;
+    cyrillic.reserve(text.size() * 2);
+    for (char c : text) {
+      const bool small = c >= 'a' && c <= 'z';
+      if (!small && !(c >= 'A' && c <= 'Z')) {
+        cyrillic += c;
+        continue;
+      }
+      // U+0430 onwards for small letters, U+0410 onwards for capitals.
+      const int letter = 0x10 + (small ? 0x20 : 0) + (small ? c - 'a' : c - 'A');
+      cyrillic += static_cast<char>(0xD0 | (letter >> 6));
+      cyrillic += static_cast<char>(0x80 | (letter & 0x3F));
+    }
+    text.swap(cyrillic);
+  }
+  return texts;
+}
+
+// All four steps with the English language file: by bytes (0), by code points
+// with look-alikes folded (1), the same with stems (2), and with origins (3);
+// then by bytes (4) and by code points (5) on Cyrillic prose.
+void BM_PreProc(benchmark::State& state) {
+  const auto texts = state.range(0) < 4 ? makeProse(20, 50000, 4) : makeCyrillicProse(20, 50000, 4);
+  std::size_t bytes = 0;
+  for (const auto& t : texts) bytes += t.size();
+  TPreProcDoc byteStage;
+  (void)byteStage.wordLists().load(COLLUSION_SOURCE_DIR "/languages/english.lang");
+  TUnicodeSteps steps;
+  steps.removePontuation = steps.removeNumbers = steps.lowerCase = steps.removeStopWords = true;
+  steps.foldLookalikes = true;
+  steps.stemWords = state.range(0) == 2;
+  steps.stemmerLanguage = "english";
+  steps.punctuation = byteStage.wordLists().punctuation();
+  steps.stopWords = byteStage.wordLists().stopWords();
+  TUnicodeText unicode(steps);
+  std::vector<std::size_t> origins;
+  for (auto _ : state) {
+    for (const std::string& text : texts) {
+      std::string working = " " + text + " ";
+      if (state.range(0) == 0 || state.range(0) == 4) {
+        (void)byteStage.stripPunctuation(working);
+        (void)TPreProcDoc::stripNumbers(working);
+        (void)TPreProcDoc::lowerText(working);
+        (void)byteStage.stripStopWords(working);
+      } else {
+        (void)unicode.rewrite(working, state.range(0) == 3 ? &origins : nullptr);
+      }
+      benchmark::DoNotOptimize(working.data());
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_PreProc)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 
 void BM_CompareAllPairs(benchmark::State& state) {
   Study study("3");

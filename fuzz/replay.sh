@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-${FUZZ_SECONDS:-0}}"
-targets=(fuzz_param_file fuzz_word_lists fuzz_pre_proc fuzz_extract fuzz_study)
+targets=(fuzz_param_file fuzz_word_lists fuzz_pre_proc fuzz_unicode fuzz_extract fuzz_study)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

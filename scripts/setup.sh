@@ -10,6 +10,9 @@ command -v g++ >/dev/null || missing+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -f /usr/include/gmock/gmock.h ] || missing+=(libgmock-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+command -v pkg-config >/dev/null || missing+=(pkg-config)
+pkg-config --exists icu-uc icu-i18n 2>/dev/null || missing+=(libicu-dev)
+[ -f /usr/include/libstemmer.h ] || missing+=(libstemmer-dev)
 if [ "${COLLUSION_SETUP_FUZZ:-0}" = 1 ]; then
   command -v clang++ >/dev/null || missing+=(clang)
   ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ||

@@ -7,7 +7,9 @@
 //   ... [stop stopWords] ...       a line holding the stop marker closes it
 //
 // A section without its stop marker runs to the end of the file. A section
-// that occurs again replaces what the earlier one read.
+// that occurs again replaces what the earlier one read. The sections are
+// stopWords, punctuation, numbers and stemmer; a line holding several start
+// markers opens the first of them in that order.
 #include "stages/word_lists.h"
 
 #include <string_view>
@@ -54,6 +56,8 @@ bool TWordLists::loadText(std::string_view all) {
       readSection(punctuation_, stopPunctuation_);
     } else if (line.find(startNumbers_) != std::string_view::npos) {
       readSection(numbers_, stopNumbers_);
+    } else if (line.find(startStemmer_) != std::string_view::npos) {
+      readSection(stemmer_, stopStemmer_);
     }
   }
   return true;

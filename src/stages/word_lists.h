@@ -5,10 +5,11 @@
 #include <string_view>
 #include <vector>
 
-// The stop words, punctuation marks and numbers of the study's language, read
-// from a language file: each list is the non-empty lines between a line that
-// holds its start marker and the next line that holds its stop marker, byte
-// for byte. Everything outside the sections is ignored.
+// The stop words, punctuation marks and numbers of the study's language, and
+// the name of its Snowball stemmer, read from a language file: each list is
+// the non-empty lines between a line that holds its start marker and the next
+// line that holds its stop marker, byte for byte. Everything outside the
+// sections is ignored.
 class TWordLists {
  public:
   TWordLists() = default;
@@ -27,6 +28,8 @@ class TWordLists {
   const std::vector<std::string>& stopWords() const { return stopWords_; }
   const std::vector<std::string>& punctuation() const { return punctuation_; }
   const std::vector<std::string>& numbers() const { return numbers_; }
+  // The stemmer section's first entry ("french", "ru"), or empty.
+  std::string stemmerLanguage() const { return stemmer_.empty() ? std::string() : stemmer_[0]; }
 
  private:
   static const std::string* at(const std::vector<std::string>& list, std::int32_t index) {
@@ -37,10 +40,13 @@ class TWordLists {
   std::vector<std::string> stopWords_;
   std::vector<std::string> punctuation_;
   std::vector<std::string> numbers_;
+  std::vector<std::string> stemmer_;
   std::string startStopWords_ = "[start stopWords]";
   std::string stopStopWords_ = "[stop stopWords]";
   std::string startPunctuation_ = "[start punctuation]";
   std::string stopPunctuation_ = "[stop punctuation]";
   std::string startNumbers_ = "[start numbers]";
   std::string stopNumbers_ = "[stop numbers]";
+  std::string startStemmer_ = "[start stemmer]";
+  std::string stopStemmer_ = "[stop stemmer]";
 };

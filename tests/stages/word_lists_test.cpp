@@ -77,3 +77,16 @@ TEST_F(WordLists, MissingFileChangesNothing) {
   EXPECT_FALSE(lists.load(dir_.string()));
   EXPECT_EQ("<the>", joined(lists.stopWords()));
 }
+
+TEST_F(WordLists, StemmerSection) {
+  TWordLists lists;
+  ASSERT_TRUE(lists.load(write("a.lang",
+                               "[start stopWords]\nle\n[start stemmer]\n[stop stopWords]\n"
+                               "[start stemmer] of the language\n\nfrench\nother\n[stop stemmer]\n")));
+  EXPECT_EQ("french", lists.stemmerLanguage());
+  EXPECT_EQ("<le><[start stemmer]>", joined(lists.stopWords()));
+
+  TWordLists none;
+  ASSERT_TRUE(none.load(write("b.lang", "[start stopWords]\nthe\n[stop stopWords]\n")));
+  EXPECT_EQ("", none.stemmerLanguage());
+}
