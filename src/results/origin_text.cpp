@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "stages/unicode_text.h"
 #include "stages/word_lists.h"
 
 namespace {
@@ -251,6 +252,49 @@ TOriginText::TOriginText(std::string_view raw, const TPreProcSwitches& switches,
     }
     // Only blanks and the final line feed are made up, so every word holds
     // a raw byte; an empty range keeps the words in order regardless.
+    if (!any) word.from = word.to = words_.empty() ? 0 : words_.back().to;
+    word.text = std::string_view(text_).substr(start, i - start);
+    words_.push_back(word);
+  }
+}
+
+TOriginText::TOriginText(std::string_view raw, TUnicodeText& unicode) {
+  Tagged text = framed(raw);
+  std::vector<std::size_t> positions;
+  text_ = text.bytes;
+  if (!unicode.rewrite(text_, &positions)) {
+    text_.swap(text.bytes);
+    positions.resize(text_.size());
+    for (std::size_t i = 0; i < positions.size(); ++i) positions[i] = i;
+  }
+  const std::size_t n = text_.size();
+  origins_.resize(n);
+  for (std::size_t i = 0; i < n; ++i) origins_[i] = text.origins[positions[i]];
+  // Where each byte's code point ends in the raw bytes: where the next code
+  // point that gave output begins (offsets never decrease).
+  std::vector<std::size_t> ends(n, raw.size());
+  std::size_t current = kNoOrigin;
+  std::size_t after = raw.size();
+  for (std::size_t i = n; i-- > 0;) {
+    if (origins_[i] == kNoOrigin) continue;
+    if (origins_[i] != current) {
+      after = current == kNoOrigin ? raw.size() : current;
+      current = origins_[i];
+    }
+    ends[i] = after;
+  }
+  for (std::size_t i = 0; i < n;) {
+    while (i < n && isBlank(text_[i])) ++i;
+    if (i == n) break;
+    const std::size_t start = i;
+    TOriginWord word;
+    bool any = false;
+    for (; i < n && !isBlank(text_[i]); ++i) {
+      if (origins_[i] == kNoOrigin) continue;
+      if (!any) word.from = origins_[i];
+      word.to = ends[i];
+      any = true;
+    }
     if (!any) word.from = word.to = words_.empty() ? 0 : words_.back().to;
     word.text = std::string_view(text_).substr(start, i - start);
     words_.push_back(word);

@@ -7,6 +7,7 @@
 #include <vector>
 
 class TWordLists;
+class TUnicodeText;
 
 // The pre-processing switches of a study, as the settings name them.
 struct TPreProcSwitches {
@@ -46,6 +47,10 @@ class TOriginText {
   // raw is the file's bytes as stored on disk; wordLists must be the lists
   // the study pre-processed with. Neither needs to outlive the object.
   TOriginText(std::string_view raw, const TPreProcSwitches& switches, const TWordLists& wordLists);
+  // The same for a study that pre-processes by the Unicode rules of unicode.
+  // A word then runs from the first raw byte of its first code point to the
+  // raw byte where the next code point that gave any output begins.
+  TOriginText(std::string_view raw, TUnicodeText& unicode);
   TOriginText(const TOriginText&) = delete;
   TOriginText& operator=(const TOriginText&) = delete;
 

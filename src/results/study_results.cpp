@@ -17,6 +17,7 @@
 #include "results/results.h"
 #include "settings/environment.h"
 #include "stages/pre_proc.h"
+#include "stages/unicode_text.h"
 
 namespace {
 
@@ -113,6 +114,8 @@ bool TStudyResults::savePairPages(TEnvironment& env, const TPreProcDoc& preProc)
   }
   const TPreProcSwitches switches{config_.removePontuation, config_.removeNumbers,
                                   config_.lowerCase, config_.removeStopWords};
+  std::unique_ptr<TUnicodeText> unicode;
+  if (preProc.unicodeText()) unicode = std::make_unique<TUnicodeText>(preProc.unicodeSteps());
   // Documents of a few megabytes are traced once for all their pairs;
   // larger ones again for each, so that memory stays bounded.
   constexpr std::size_t kCachedBytes = std::size_t{4} << 20;
@@ -123,7 +126,8 @@ bool TStudyResults::savePairPages(TEnvironment& env, const TPreProcDoc& preProc)
     auto traced = std::make_unique<Traced>();
     const TDoc& doc = *files_.get(static_cast<std::int32_t>(document));
     if (readRawFile(doc.fullPath(), traced->raw)) {
-      const TOriginText origin(traced->raw, switches, preProc.wordLists());
+      const TOriginText origin = unicode ? TOriginText(traced->raw, *unicode)
+                                         : TOriginText(traced->raw, switches, preProc.wordLists());
       // A file changed since the study read it gets no highlights: its
       // spans would point at the wrong bytes.
       if (origin.text() == doc.text()) traced->chunks = origin.chunks(config_.gramsSize);

@@ -41,6 +41,12 @@ TConfig::TConfig(const TParamFile& map)
   logFilePath =
       logDirectory.empty() ? std::string(kLogFileName) : joinPath(logDirectory, kLogFileName);
   readResultsSettings(map);
+  unicodeText = switchOf(map, "unicodeText");
+  foldLookalikes = unicodeText && map.get("foldLookalikes") != "0";
+  stemWords = unicodeText && switchOf(map, "stemWords");
+  if (switchOf(map, "stemWords") && !unicodeText) {
+    notes.push_back("stemWords=1 needs unicodeText=1; words are not stemmed");
+  }
 }
 
 void TConfig::readResultsSettings(const TParamFile& map) {

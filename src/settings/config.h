@@ -53,6 +53,16 @@ struct TConfig {
   // left out only when the results are written.
   bool pairFiles = true;
 
+  // Pre-processing by Unicode rules on UTF-8 text, rather than by bytes; with
+  // it, look-alike letters folded to one (on unless set to 0) and words
+  // reduced to their stems by the language's stemmer.
+  bool unicodeText = false;
+  bool foldLookalikes = false;
+  bool stemWords = false;
+  // The stemmer's language when given on the command line; else the
+  // language file names it. Not a key.
+  std::string stemmerLanguage;
+
   // Lines for the console about settings that were not taken as given, each
   // without a line break.
   std::vector<std::string> notes;

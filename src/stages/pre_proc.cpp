@@ -1,10 +1,13 @@
 #include "stages/pre_proc.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 #include <string_view>
 #include <vector>
 
 #include "base/string_table.h"
+#include "stages/unicode_text.h"
 #include "documents/files.h"
 #include "settings/config.h"
 #include "settings/environment.h"
@@ -19,11 +22,34 @@ void TPreProcDoc::configure(const TConfig& config) {
   } else {
     wordLists_.loadText(config.languageText);
   }
+  unicodeText_ = config.unicodeText;
+  foldLookalikes_ = config.foldLookalikes;
+  stemWords_ = config.stemWords;
+  stemmerLanguage_ = config.stemmerLanguage;
+}
+
+TUnicodeSteps TPreProcDoc::unicodeSteps() const {
+  TUnicodeSteps steps;
+  steps.removePontuation = removePontuation_;
+  steps.removeNumbers = removeNumbers_;
+  steps.lowerCase = lowerCase_;
+  steps.removeStopWords = removeStopWords_;
+  steps.foldLookalikes = foldLookalikes_;
+  steps.stemWords = stemWords_;
+  steps.punctuation = wordLists_.punctuation();
+  steps.stopWords = wordLists_.stopWords();
+  steps.stemmerLanguage =
+      stemmerLanguage_.empty() ? wordLists_.stemmerLanguage() : stemmerLanguage_;
+  return steps;
 }
 
 std::int32_t TPreProcDoc::run(TFiles& files) {
   logProgress("log_start_preProc", "", false);
   const std::int32_t n = files.count();
+  // The Unicode rules keep caches of code points and words that pay off
+  // over the whole document set.
+  std::unique_ptr<TUnicodeText> unicode;
+  if (unicodeText_) unicode = std::make_unique<TUnicodeText>(unicodeSteps());
   for (std::int32_t i = 0; i < n; ++i) {
     TDoc* doc = files.get(i);
     std::string working;
@@ -31,6 +57,17 @@ std::int32_t TPreProcDoc::run(TFiles& files) {
     working += ' ';
     working += doc->text();
     working += ' ';
+    if (unicode) {
+      if (!unicode->rewrite(working)) continue;
+      for (const auto& [on, key] : {std::pair{removePontuation_, "log_punctuation_removed"},
+                                    std::pair{removeNumbers_, "log_numbers_removed"},
+                                    std::pair{lowerCase_, "log_lowercase_executed"},
+                                    std::pair{removeStopWords_, "log_stopWord_removed"}}) {
+        if (on) logProgress(key, doc->fullPath(), false);
+      }
+      doc->setText(std::move(working));
+      continue;
+    }
 
     struct Step {
       bool on;

@@ -7,6 +7,8 @@
 
 struct TConfig;
 class TFiles;
+class TUnicodeText;
+struct TUnicodeSteps;
 
 // The pre-processing stage: rewrites every document's text before chunks are
 // extracted from it.
@@ -49,9 +51,17 @@ class TPreProcDoc : public TPreProc {
 
   TWordLists& wordLists() { return wordLists_; }
   const TWordLists& wordLists() const { return wordLists_; }
+  // The Unicode rules this stage applies (unicodeSteps().stemWords and so
+  // on), for replaying them elsewhere.
+  TUnicodeSteps unicodeSteps() const;
+  bool unicodeText() const { return unicodeText_; }
 
  private:
   TWordLists wordLists_;
+  bool unicodeText_ = false;
+  bool foldLookalikes_ = false;
+  bool stemWords_ = false;
+  std::string stemmerLanguage_;
   bool removePontuation_ = false;
   bool removeStopWords_ = false;
   bool removeNumbers_ = false;
