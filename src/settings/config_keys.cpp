@@ -193,8 +193,11 @@ constexpr std::string_view kUsageTail =
 std::span<const TConfigKey> configKeys() { return kKeys; }
 
 bool isKnownKey(std::string_view key) {
-  const auto [stem, number] = splitNumber(key);
-  const bool numbered = !number.empty() && number.front() != '0';
+  // Named variables rather than a structured binding, which the lambda
+  // below could not capture under clang 14.
+  const auto split = splitNumber(key);
+  const std::string_view stem = split.first;
+  const bool numbered = !split.second.empty() && split.second.front() != '0';
   return std::any_of(std::begin(kKeys), std::end(kKeys), [&](const TConfigKey& known) {
     return known.numbered ? numbered && stem == known.name : key == known.name;
   });
