@@ -338,7 +338,7 @@ def targets(args):
             value = figure(figs)
         except KeyError:
             value = None
-        bound = f"at most {limit:g}{unit}"
+        bound = f"at most {limit:g}{unit}" if unit else f"at most {limit:.1f}"
         if value is None:
             verdict = "not measured"
             if "sim_text" in what:
