@@ -123,10 +123,11 @@ if [[ $sim -eq 1 ]]; then
   fi
   if command -v sim_text >/dev/null 2>&1; then
     have_sim=1
+  elif [[ $(id -u) -eq 0 ]]; then
+    sim_note="sim_text missing (apt-get install similarity-tester failed); not timed"
   else
     sim_note="sim_text missing and not installable here (not root); not timed:"
     sim_note+=" apt-get install similarity-tester to time it"
-    [[ $(id -u) -eq 0 ]] && sim_note="sim_text missing (apt-get install similarity-tester failed); not timed"
   fi
 fi
 
