@@ -7,9 +7,9 @@
 #
 # Workloads:
 #   W1     500 documents x 2,000 words, collusionMode 3 (every pair)
+#   W1R    W1 with the results folder on (dirResults) and pairFiles=0
 #   W2     2,000 documents x 1,000 words, collusionMode 2 (first against each other)
 #   W3     10 documents x 1,000,000 words, collusionMode 3
-#   W1R    W1 with the results folder on (dirResults) and pairFiles=0
 #   scale  250, 500, 1,000 and 2,000 documents x 2,000 words, collusionMode 3;
 #          shows the comparison time per pair for each size
 #
