@@ -8,11 +8,21 @@
       `/usr/bin/time -v` output), appends one JSON record to FILE and prints a
       one-line digest of the run.
 
-  report.py medians --results FILE --config NAME
-      Median, minimum and maximum of every figure over the runs of one workload.
+  report.py summary --results FILE --config NAME
+      Minimum, median and maximum of every figure over the runs of one
+      workload, and the ratios of the minimums.
 
   report.py table   --results FILE
-      One line per workload with the median figures.
+      One line per workload with the minimum figures.
+
+  report.py targets --results FILE
+      Every target of the workloads in FILE: its figure and whether it holds.
+
+Noise on a shared machine only ever adds time, so the figures compared are
+the minimums over the runs of one sitting (one FILE): a ratio is the minimum
+of one time over the minimum of the other. Peak memory is taken from the run
+that used the most. The study's time against the I/O floor is the sum of its
+log's laps; against sim_text it is its wall time, like sim_text's.
 """
 
 import argparse
@@ -139,12 +149,13 @@ def record(args):
     pairs = rec.get("pairs") or 0
     # Laps have a resolution of 10 ms: a zero lap gives no per-pair figure.
     rec["us_per_pair"] = rec["compare"] * 1e6 / pairs if pairs and rec["compare"] else None
-    rec["sim_wall"] = rec["sim_rss_mib"] = rec["sim_ratio"] = None
+    rec["sim_wall"] = rec["sim_rss_mib"] = rec["sim_ratio"] = rec["vs_sim"] = None
     if args.sim_time:
         sim_wall, _, sim_rss, _ = read_time_v(args.sim_time)
         rec["sim_wall"] = sim_wall
         rec["sim_rss_mib"] = sim_rss
         rec["sim_ratio"] = sim_wall / rec["floor"] if rec["floor"] > 0 else None
+        rec["vs_sim"] = wall / sim_wall if sim_wall and wall is not None else None
     with open(args.results, "a", encoding="utf-8") as f:
         f.write(json.dumps(rec) + "\n")
 
@@ -158,7 +169,7 @@ def record(args):
             else f" | compare {rec['us_per_pair']:.0f} us/pair"
     if rec["sim_wall"] is not None:
         line += (f" | sim_text {fmt_s(rec['sim_wall'])} s, {rec['sim_rss_mib']:.0f} MiB,"
-                 f" {fmt_ratio(rec['sim_ratio'])}x floor")
+                 f" study/sim_text {fmt_ratio(rec['vs_sim'])}")
     if missing:
         line += f" | lap entries missing: {', '.join(missing)}"
     print(line)
@@ -175,13 +186,13 @@ def load(path, config=None):
     return records
 
 
-MEDIAN_ROWS = [
+SUMMARY_ROWS = [
     ("study", "study time, s (sum of laps)", fmt_s),
     ("wall", "wall time, s", fmt_s),
     ("floor", "I/O floor, s", lambda x: f"{x:.3f}"),
     ("read_s", "  read inputs, s", lambda x: f"{x:.4f}"),
     ("write_s", "  write outputs, s", lambda x: f"{x:.3f}"),
-    ("ratio", "study / floor", fmt_ratio),
+    ("ratio", "study / floor, per run", fmt_ratio),
     ("cpu", "study CPU (user+sys), s", fmt_s),
     ("floor_cpu", "floor CPU (user+sys), s", lambda x: f"{x:.3f}"),
     ("cpu_ratio", "study CPU / floor CPU", fmt_ratio),
@@ -195,6 +206,7 @@ MEDIAN_ROWS = [
     ("sim_wall", "sim_text -p wall, s", fmt_s),
     ("sim_rss_mib", "sim_text peak memory, MiB", lambda x: f"{x:.0f}"),
     ("sim_ratio", "sim_text / floor", fmt_ratio),
+    ("vs_sim", "study wall / sim_text, per run", fmt_ratio),
 ]
 
 
@@ -202,7 +214,43 @@ def values_of(records, key):
     return [r[key] for r in records if r.get(key) is not None]
 
 
-def medians(args):
+def lowest(records, key):
+    vals = values_of(records, key)
+    return min(vals) if vals else None
+
+
+def highest(records, key):
+    vals = values_of(records, key)
+    return max(vals) if vals else None
+
+
+def study_time(rec):
+    return rec["study"] if rec.get("study") is not None else rec.get("wall")
+
+
+def over(a, b):
+    return a / b if a is not None and b else None
+
+
+def figures(records):
+    """The figures of one workload that its targets and the table compare."""
+    study = min((study_time(r) for r in records if study_time(r) is not None), default=None)
+    pairs = records[0].get("pairs") or 0
+    compare = lowest(records, "compare")
+    return {
+        "study": study,
+        "floor": lowest(records, "floor"),
+        "ratio": over(study, lowest(records, "floor")),
+        "cpu_ratio": over(lowest(records, "cpu"), lowest(records, "floor_cpu")),
+        "wall": lowest(records, "wall"),
+        "sim_wall": lowest(records, "sim_wall"),
+        "vs_sim": over(lowest(records, "wall"), lowest(records, "sim_wall")),
+        "us_per_pair": compare * 1e6 / pairs if pairs and compare else None,
+        "rss_mib": highest(records, "rss_mib"),
+    }
+
+
+def summary(args):
     records = load(args.results, args.config)
     if not records:
         print("  (no runs recorded)")
@@ -211,12 +259,17 @@ def medians(args):
     print(f"  {args.config}: {first['docs']} docs x {first['words']} words, mode {first['mode']}, "
           f"{first['pairs']} pairs, {len(records)} run(s); input {first['in_bytes'] / 2**20:.1f} MiB, "
           f"output {first['out_files']} files, {first['out_bytes'] / 2**20:.1f} MiB")
-    print(f"  {'':30} {'median':>9} {'min':>9} {'max':>9}")
-    for key, label, fmt in MEDIAN_ROWS:
+    print(f"  {'':32} {'min':>9} {'median':>9} {'max':>9}")
+    for key, label, fmt in SUMMARY_ROWS:
         vals = values_of(records, key)
         if not vals:
             continue
-        print(f"  {label:30} {fmt(statistics.median(vals)):>9} {fmt(min(vals)):>9} {fmt(max(vals)):>9}")
+        print(f"  {label:32} {fmt(min(vals)):>9} {fmt(statistics.median(vals)):>9} {fmt(max(vals)):>9}")
+    f = figures(records)
+    print(f"  {'study / floor, of minimums':32} {fmt_ratio(f['ratio']):>9}")
+    print(f"  {'study CPU / floor CPU, of mins':32} {fmt_ratio(f['cpu_ratio']):>9}")
+    if f["vs_sim"] is not None:
+        print(f"  {'study wall / sim_text, of mins':32} {fmt_ratio(f['vs_sim']):>9}")
 
 
 def table(args):
@@ -226,27 +279,79 @@ def table(args):
         if r["config"] not in configs:
             configs.append(r["config"])
     cols = [("workload", 10), ("docs", 5), ("words", 8), ("mode", 4), ("pairs", 7), ("runs", 4),
-            ("study s", 8), ("floor s", 8), ("ratio", 6), ("cpu rat", 7), ("load", 6), ("pre", 6), ("extract", 7),
-            ("compare", 7), ("save", 6), ("us/pair", 7), ("MiB", 6), ("sim_text s", 10),
-            ("sim/floor", 9)]
+            ("study s", 8), ("floor s", 8), ("ratio", 6), ("cpu rat", 7), ("load", 6), ("pre", 6),
+            ("extract", 7), ("compare", 7), ("save", 6), ("us/pair", 7), ("MiB", 6),
+            ("sim_text s", 10), ("study/sim", 9)]
     print(" ".join(f"{name:>{w}}" if i else f"{name:<{w}}" for i, (name, w) in enumerate(cols)))
 
-    def med(rs, key, fmt):
-        vals = values_of(rs, key)
-        return fmt(statistics.median(vals)) if vals else "-"
+    def show(x, fmt):
+        return fmt(x) if x is not None else "-"
 
     for config in configs:
         rs = [r for r in records if r["config"] == config]
         first = rs[0]
+        f = figures(rs)
         cells = [config, str(first["docs"]), str(first["words"]), str(first["mode"]),
                  str(first["pairs"]), str(len(rs)),
-                 med(rs, "study", fmt_s), med(rs, "floor", lambda x: f"{x:.3f}"),
-                 med(rs, "ratio", fmt_ratio), med(rs, "cpu_ratio", fmt_ratio), med(rs, "load", fmt_s), med(rs, "pre", fmt_s),
-                 med(rs, "extract", fmt_s), med(rs, "compare", fmt_s), med(rs, "save", fmt_s),
-                 med(rs, "us_per_pair", lambda x: f"{x:.1f}" if x < 100 else f"{x:.0f}"),
-                 med(rs, "rss_mib", lambda x: f"{x:.0f}"),
-                 med(rs, "sim_wall", fmt_s), med(rs, "sim_ratio", fmt_ratio)]
+                 show(f["study"], fmt_s), show(f["floor"], lambda x: f"{x:.3f}"),
+                 show(f["ratio"], fmt_ratio), show(f["cpu_ratio"], fmt_ratio),
+                 show(lowest(rs, "load"), fmt_s), show(lowest(rs, "pre"), fmt_s),
+                 show(lowest(rs, "extract"), fmt_s), show(lowest(rs, "compare"), fmt_s),
+                 show(lowest(rs, "save"), fmt_s),
+                 show(f["us_per_pair"], lambda x: f"{x:.1f}" if x < 100 else f"{x:.0f}"),
+                 show(f["rss_mib"], lambda x: f"{x:.0f}"),
+                 show(f["sim_wall"], fmt_s), show(f["vs_sim"], fmt_ratio)]
         print(" ".join(f"{c:>{w}}" if i else f"{c:<{w}}" for i, (c, (_, w)) in enumerate(zip(cells, cols))))
+
+
+# The targets: (workload, what, figure of the workload's figures, limit, unit).
+# A figure of the scale workload reads the figures of all its sizes.
+TARGETS = [
+    ("W1", "study time / I/O floor", lambda f: f["W1"]["ratio"], 1.0, ""),
+    ("W1", "peak memory", lambda f: f["W1"]["rss_mib"], 160, " MiB"),
+    ("W2", "study time / I/O floor", lambda f: f["W2"]["ratio"], 5.0, ""),
+    ("W3", "study time / sim_text -p time", lambda f: f["W3"]["vs_sim"], 1.0, ""),
+    ("W3", "peak memory", lambda f: f["W3"]["rss_mib"], 400, " MiB"),
+    ("scale", "compare per pair, N=2000 / N=250",
+     lambda f: over(f["N=2000"]["us_per_pair"], f["N=250"]["us_per_pair"]), 1.5, ""),
+    ("scale", "peak memory at N=2000", lambda f: f["N=2000"]["rss_mib"], 1024, " MiB"),
+    ("W1R", "study time / sim_text -p time", lambda f: f["W1R"]["vs_sim"], 1.0, ""),
+]
+SCALE_SIZES = ["N=250", "N=500", "N=1000", "N=2000"]
+
+
+def targets(args):
+    records = load(args.results)
+    by_config = {}
+    for r in records:
+        by_config.setdefault(r["config"], []).append(r)
+    figs = {config: figures(rs) for config, rs in by_config.items()}
+    present = set(figs)
+    if any(size in present for size in SCALE_SIZES):
+        present.add("scale")
+    shown = 0
+    for workload, what, figure, limit, unit in TARGETS:
+        if workload not in present:
+            continue
+        shown += 1
+        try:
+            value = figure(figs)
+        except KeyError:
+            value = None
+        bound = f"at most {limit:g}{unit}" if unit else f"at most {limit:.1f}"
+        if value is None:
+            verdict = "not measured"
+            if "sim_text" in what:
+                verdict += " (sim_text not timed)"
+            elif workload == "scale":
+                verdict += " (needs N=250 and N=2000)"
+            shown_value = "-"
+        else:
+            verdict = "holds" if value <= limit else "MISSED"
+            shown_value = f"{value:.0f}{unit}" if unit else fmt_ratio(value)
+        print(f"  {workload:6} {what:34} {shown_value:>9}  {bound:18} {verdict}")
+    if not shown:
+        print("  (no target for the workloads run)")
 
 
 def main(argv=None):
@@ -260,13 +365,15 @@ def main(argv=None):
     r.add_argument("--floor", required=True)
     r.add_argument("--sim-time")
     r.add_argument("meta", nargs="*")
-    m = sub.add_parser("medians")
+    m = sub.add_parser("summary")
     m.add_argument("--results", required=True)
     m.add_argument("--config", required=True)
     t = sub.add_parser("table")
     t.add_argument("--results", required=True)
+    g = sub.add_parser("targets")
+    g.add_argument("--results", required=True)
     args = p.parse_args(argv)
-    {"record": record, "medians": medians, "table": table}[args.command](args)
+    {"record": record, "summary": summary, "table": table, "targets": targets}[args.command](args)
     return 0
 
 

@@ -1,33 +1,40 @@
 #!/usr/bin/env bash
-# Benchmark of the collusion tool against the I/O floor of the same work.
+# Benchmark of the collusion tool against the I/O floor of the same work and
+# against `sim_text -p` on the same documents.
 #
 #   bench/run.sh WORKLOAD [options]
 #   bench/run.sh --docs N --words W --mode M [options]
 #
 # Workloads:
 #   W1     500 documents x 2,000 words, collusionMode 3 (every pair)
+#   W1R    W1 with the results folder on (dirResults) and pairFiles=0
 #   W2     2,000 documents x 1,000 words, collusionMode 2 (first against each other)
 #   W3     10 documents x 1,000,000 words, collusionMode 3
-#   scale  250, 500 and 1,000 documents x 2,000 words, collusionMode 3; shows the
-#          comparison time per pair for each size
+#   scale  250, 500, 1,000 and 2,000 documents x 2,000 words, collusionMode 3;
+#          shows the comparison time per pair for each size
 #
 # Options:
-#   --runs R       runs per workload (default 3)
+#   --runs R       runs per workload (default 5)
 #   --grams G      gramsSize (default 3)
 #   --seed S       corpus seed (default 1)
 #   --copies F     probability that a document copies a passage (default 0.3)
 #   --scratch DIR  where corpora and outputs go (default /tmp/collusion-bench)
 #   --no-build     use the existing build/release/collusion
 #   --program P    time the program P (another build, say) instead; implies --no-build
-#   --no-sim       do not time sim_text even when it is on PATH
+#   --no-sim       do not time sim_text (by default it is installed from Debian's
+#                  similarity-tester package when missing and run as root)
 #   --settle S     seconds to wait after deleting a run's outputs (default 35)
 #   --results      the study also writes its results folder (dirResults)
 #
-# One run: build the release preset, generate the corpus (or reuse it when the
-# same parameters made it before), then for each run: drop the old outputs, run
-# the study under /usr/bin/time -v, read the lap times of its log and its peak
-# memory, and measure the I/O floor (reading every input document, and writing
-# the study's own output files again into a fresh folder) right after it.
+# One sitting: build the release preset, generate the corpus (or reuse it when
+# the same parameters made it before), then for each run, alternately: drop the
+# old outputs, run the study under /usr/bin/time -v (lap times of its log, peak
+# memory), measure the I/O floor right after it (reading every input document
+# and writing the study's own output files again into a fresh folder, the
+# cheapest single-threaded way), then time sim_text. Noise only ever adds time,
+# so the figures compared are the MINIMUMS over the runs of this sitting; the
+# summary also shows median and maximum, and ends with every target of the
+# workloads run, its figure and whether it holds.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -40,12 +47,12 @@ usage() {
 
 workload=""
 docs="" words="" mode=""
-runs=3 grams=3 seed=1 copies=0.3
+runs=5 grams=3 seed=1 copies=0.3
 scratch="/tmp/collusion-bench"
 build=1 sim=1 settle=35 program="" results=0
 while [[ $# -gt 0 ]]; do
   case "$1" in
-    W1|W2|W3|scale) workload="$1" ;;
+    W1|W1R|W2|W3|scale) workload="$1" ;;
     --docs) docs="$2"; shift ;;
     --words) words="$2"; shift ;;
     --mode) mode="$2"; shift ;;
@@ -65,19 +72,24 @@ while [[ $# -gt 0 ]]; do
   shift
 done
 
-# The list of workloads to run: "name docs words mode" per entry.
+# The list of workloads to run: "name docs words mode outputs" per entry, where
+# outputs is "plain" (what the options ask) or "results-only" (dirResults on and
+# pairFiles=0).
 configs=()
 case "$workload" in
-  W1) configs=("W1 500 2000 3") ;;
-  W2) configs=("W2 2000 1000 2") ;;
-  W3) configs=("W3 10 1000000 3") ;;
-  scale) configs=("N=250 250 2000 3" "N=500 500 2000 3" "N=1000 1000 2000 3") ;;
+  W1) configs=("W1 500 2000 3 plain") ;;
+  W1R) configs=("W1R 500 2000 3 results-only") ;;
+  W2) configs=("W2 2000 1000 2 plain") ;;
+  W3) configs=("W3 10 1000000 3 plain") ;;
+  scale)
+    configs=("N=250 250 2000 3 plain" "N=500 500 2000 3 plain" "N=1000 1000 2000 3 plain"
+             "N=2000 2000 2000 3 plain") ;;
   "")
     if [[ -z "$docs" || -z "$words" || -z "$mode" ]]; then
-      echo "run.sh: give a workload (W1, W2, W3, scale) or --docs, --words and --mode" >&2
+      echo "run.sh: give a workload (W1, W1R, W2, W3, scale) or --docs, --words and --mode" >&2
       usage 2 >&2
     fi
-    configs=("custom $docs $words $mode") ;;
+    configs=("custom $docs $words $mode plain") ;;
 esac
 for n in "$runs" "$grams" "$seed"; do
   [[ "$n" =~ ^[0-9]+$ ]] || { echo "run.sh: '$n' is not a number" >&2; exit 2; }
@@ -99,7 +111,25 @@ if [[ ! -x /usr/bin/time ]]; then
   fi
 fi
 have_sim=0
-if [[ $sim -eq 1 ]] && command -v sim_text >/dev/null 2>&1; then have_sim=1; fi
+sim_note="not timed (--no-sim)"
+if [[ $sim -eq 1 ]]; then
+  if ! command -v sim_text >/dev/null 2>&1; then
+    if [[ $(id -u) -eq 0 ]]; then
+      say "installing Debian's similarity-tester package for sim_text ..."
+      apt-get install -y similarity-tester >/dev/null 2>&1 ||
+        { apt-get update >/dev/null 2>&1 && apt-get install -y similarity-tester >/dev/null 2>&1; } ||
+        say "  could not install similarity-tester"
+    fi
+  fi
+  if command -v sim_text >/dev/null 2>&1; then
+    have_sim=1
+  elif [[ $(id -u) -eq 0 ]]; then
+    sim_note="sim_text missing (apt-get install similarity-tester failed); not timed"
+  else
+    sim_note="sim_text missing and not installable here (not root); not timed:"
+    sim_note+=" apt-get install similarity-tester to time it"
+  fi
+fi
 
 mkdir -p "$scratch"
 scratch="$(cd "$scratch" && pwd)"
@@ -127,21 +157,23 @@ section "machine"
 say "cpus: $(nproc), memory: $(free -g | awk '/^Mem:/ {print $2}') GiB, scratch: $scratch ($(df -T "$scratch" | awk 'NR==2 {print $2}'))"
 say "load average at start: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine skews the figures)"
 say "program: $program ($(git -C "$(dirname "$program")" rev-parse --short HEAD 2>/dev/null || echo '?'))"
-if [[ $have_sim -eq 1 ]]; then say "peer: $(command -v sim_text) -p"; else say "peer: sim_text not on PATH, not timed"; fi
+if [[ $have_sim -eq 1 ]]; then say "peer: $(command -v sim_text) -p"; else say "peer: $sim_note"; fi
 
-results="$scratch/results-$(date +%Y%m%d-%H%M%S)-$$.jsonl"
-: >"$results"
+records="$scratch/runs-$(date +%Y%m%d-%H%M%S)-$$.jsonl"
+: >"$records"
 generator_sum="$(md5sum "$here/make_corpus.py" | cut -d' ' -f1)"
 
 for entry in "${configs[@]}"; do
-  read -r name n w m <<<"$entry"
+  read -r name n w m outputs <<<"$entry"
   case "$m" in
     1) pairs=0 ;;
     2) pairs=$((n - 1)) ;;
     *) pairs=$((n * (n - 1) / 2)) ;;
   esac
   corpus="$scratch/n$n-w$w-m$m-g$grams-s$seed-c$copies"
-  section "$name: $n docs x $w words, mode $m, $pairs pairs -> $corpus"
+  extra=""
+  [[ "$outputs" == results-only ]] && extra=", results folder only (pairFiles=0)"
+  section "$name: $n docs x $w words, mode $m, $pairs pairs$extra -> $corpus"
 
   stamp="docs=$n words=$w mode=$m grams=$grams seed=$seed copies=$copies generator=$generator_sum"
   if [[ -f "$corpus/stamp" && "$(cat "$corpus/stamp")" == "$stamp" ]]; then
@@ -162,7 +194,11 @@ for entry in "${configs[@]}"; do
     rm -rf "$corpus/out" "$corpus/floor"
     mkdir -p "$corpus/out/log" "$corpus/out/voc" "$corpus/out/rep"
     config="$corpus/study.cfg"
-    if [[ $results -eq 1 ]]; then
+    if [[ "$outputs" == results-only ]]; then
+      mkdir -p "$corpus/out/results"
+      config="$corpus/study-results-only.cfg"
+      { cat "$corpus/study.cfg"; echo "dirResults=$corpus/out/results"; echo "pairFiles=0"; } >"$config"
+    elif [[ $results -eq 1 ]]; then
       mkdir -p "$corpus/out/results"
       config="$corpus/study-results.cfg"
       { cat "$corpus/study.cfg"; echo "dirResults=$corpus/out/results"; } >"$config"
@@ -181,7 +217,7 @@ for entry in "${configs[@]}"; do
       exit 1
     fi
 
-    # I/O floor, right after the study: the same inputs, the same outputs.
+    # The I/O floor, right after the study: the same inputs, the same outputs.
     # In the order the study wrote them (by modification time), since the
     # order of creation changes what the file system has to do.
     find "$corpus/out" -type f -printf '%T@ %p\n' | sort -n -s -k1,1 | cut -d' ' -f2- >"$corpus/outputs.list"
@@ -210,16 +246,18 @@ for entry in "${configs[@]}"; do
       fi
     fi
 
-    python3 "$here/report.py" record --results "$results" --log "$corpus/out/log/log.log" \
+    python3 "$here/report.py" record --results "$records" --log "$corpus/out/log/log.log" \
       --msg "$corpus/english.msg" --time "$corpus/time.txt" --floor "$floor_line" \
       ${sim_args[@]+"${sim_args[@]}"} \
       config="$name" docs="$n" words="$w" mode="$m" pairs="$pairs" run="$r"
   done
-  python3 "$here/report.py" medians --results "$results" --config "$name"
+  python3 "$here/report.py" summary --results "$records" --config "$name"
 done
 
-section "summary (medians; times in seconds, steps are the log's laps)"
-python3 "$here/report.py" table --results "$results"
+section "summary (minimums over the runs; times in seconds, steps are the log's laps)"
+python3 "$here/report.py" table --results "$records"
+section "targets (minimums of this sitting)"
+python3 "$here/report.py" targets --results "$records"
 say ""
 say "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
-say "records: $results; outputs of the last run: $scratch/<corpus>/out"
+say "records: $records; outputs of the last run: $scratch/<corpus>/out"
