@@ -20,42 +20,39 @@ void TPreProcDoc::configure(const TConfig& config) {
 std::int32_t TPreProcDoc::run(TFiles& files) {
   logProgress("log_start_preProc", "", false);
   const std::int32_t n = files.count();
-  for (std::int32_t i = 0; i < n; ++i) {
-    TDoc* doc = files.get(i);
-    std::string working;
-    working.reserve(doc->text().size() + 2);
-    working += ' ';
-    working += doc->text();
-    working += ' ';
-
-    struct Step {
-      bool on;
-      bool (*apply)(const TPreProcDoc&, std::string&);
-      const char* key;
-    };
-    const Step steps[] = {
-        {removePontuation_,
-         [](const TPreProcDoc& p, std::string& t) { return p.stripPunctuation(t); },
-         "log_punctuation_removed"},
-        {removeNumbers_, [](const TPreProcDoc&, std::string& t) { return stripNumbers(t); },
-         "log_numbers_removed"},
-        {lowerCase_, [](const TPreProcDoc&, std::string& t) { return lowerText(t); },
-         "log_lowercase_executed"},
-        {removeStopWords_, [](const TPreProcDoc& p, std::string& t) { return p.stripStopWords(t); },
-         "log_stopWord_removed"},
-    };
-    bool ok = true;
-    for (const Step& step : steps) {
-      if (!step.on) continue;
-      if (!step.apply(*this, working)) {
-        ok = false;
-        break;
-      }
-      logProgress(step.key, doc->fullPath(), false);
-    }
-    if (ok) doc->setText(std::move(working));
-  }
+  for (std::int32_t i = 0; i < n; ++i) processDocument(*files.get(i));
   return files.count();
+}
+
+void TPreProcDoc::processDocument(TDoc& doc) const {
+  std::string working;
+  working.reserve(doc.text().size() + 2);
+  working += ' ';
+  working += doc.text();
+  working += ' ';
+
+  struct Step {
+    bool on;
+    bool (*apply)(const TPreProcDoc&, std::string&);
+    const char* key;
+  };
+  const Step steps[] = {
+      {removePontuation_,
+       [](const TPreProcDoc& p, std::string& t) { return p.stripPunctuation(t); },
+       "log_punctuation_removed"},
+      {removeNumbers_, [](const TPreProcDoc&, std::string& t) { return stripNumbers(t); },
+       "log_numbers_removed"},
+      {lowerCase_, [](const TPreProcDoc&, std::string& t) { return lowerText(t); },
+       "log_lowercase_executed"},
+      {removeStopWords_, [](const TPreProcDoc& p, std::string& t) { return p.stripStopWords(t); },
+       "log_stopWord_removed"},
+  };
+  for (const Step& step : steps) {
+    if (!step.on) continue;
+    if (!step.apply(*this, working)) return;
+    logProgress(step.key, doc.fullPath(), false);
+  }
+  doc.setText(std::move(working));
 }
 
 bool TPreProcDoc::stripPunctuation(std::string& text) const {

@@ -6,6 +6,7 @@
 #include "stages/word_lists.h"
 
 struct TConfig;
+class TDoc;
 class TFiles;
 
 // The pre-processing stage: rewrites every document's text before chunks are
@@ -16,6 +17,8 @@ class TPreProc {
   virtual void configure(const TConfig& config) = 0;
   // Returns the number of documents in the set afterwards.
   virtual std::int32_t run(TFiles& files) = 0;
+  // Rewrites the text of one document as run does for each of the set's.
+  virtual void processDocument(TDoc& doc) const = 0;
 };
 
 // Pre-processing by the language file's word lists. Each document's text is
@@ -30,6 +33,7 @@ class TPreProcDoc : public TPreProc {
   // leaves the lists empty).
   void configure(const TConfig& config) override;
   std::int32_t run(TFiles& files) override;
+  void processDocument(TDoc& doc) const override;
 
   // Each step returns false, leaving text alone, when text is empty.
   //
