@@ -15,10 +15,8 @@
 //   /in/a.txt,310,120,0.1500,/in/b.txt,1,0
 // Paths are quoted as RFC 4180 asks; the best and listed columns are empty
 // when the study compared no pairs, the best ones also for a document
-// without a pair. archive is 1 for an archive document, and for a pair that
-// holds one (only its second document can be one: the archive comes last in
-// the study, and two archive documents are compared only in collusionMode 2
-// when the study has no document of its own), else 0.
+// without a pair. archive is 1 for an archive document and for a pair that
+// holds one, else 0.
 
 TResults::TResults(TResultsStudy study) : study_(std::move(study)) {
   const std::vector<TResultsPair>& pairs = study_.pairs;
