@@ -6,6 +6,7 @@
 #include "base/folder_locks.h"
 #include "base/text_file.h"
 #include "documents/files.h"
+#include "documents/left_out_chunks.h"
 #include "log/log.h"
 #include "reports/reports.h"
 #include "results/study_results.h"
@@ -24,6 +25,8 @@ TCollusion::~TCollusion() {
     environment_.reset();
     environment = nullptr;
   }
+  leftOut_.reset();
+  templates_.reset();
   files_.reset();
   preProc_.reset();
   extract_.reset();
@@ -112,7 +115,40 @@ bool TCollusion::runSteps(const TParamFile& map) {
   for (std::int32_t i = 0; i < files_->count(); ++i) {
     environment->inputs.addPath(files_->get(i)->fullPath());
   }
+  loadTemplates(map);
   return process() && saveStudy();
+}
+
+void TCollusion::loadTemplates(const TParamFile& map) {
+  templates_ = std::make_unique<TFiles>(files_->dictionary());
+  if (templates_->addListed(map, "templateFile") <= 0) return;
+  templates_->loadReadableTexts();
+  for (std::int32_t i = 0; i < templates_->count(); ++i) {
+    environment->inputs.addPath(templates_->get(i)->fullPath());
+  }
+}
+
+void TCollusion::leaveOutChunks() {
+  leftOut_ = std::make_unique<TLeftOutChunks>();
+  if (templates_ && templates_->count() > 0) {
+    for (std::int32_t t = 0; t < templates_->count(); ++t) {
+      leftOut_->addTemplate(*templates_->get(t)->vocabulary());
+    }
+    for (std::int32_t d = 0; d < files_->count(); ++d) {
+      TDoc& doc = *files_->get(d);
+      const std::int32_t removed = leftOut_->removeFrom(*doc.vocabulary());
+      environment->progress("log_template_chunks_removed",
+                            doc.fullPath() + ": " + std::to_string(removed), false);
+    }
+  }
+  const std::int32_t most = environment->config->maxChunkDocuments;
+  if (most > 0) {
+    const std::int32_t common = leftOut_->addCommon(*files_, most);
+    for (std::int32_t d = 0; d < files_->count(); ++d) {
+      leftOut_->removeFrom(*files_->get(d)->vocabulary());
+    }
+    environment->progress("log_common_chunks_removed", std::to_string(common), false);
+  }
 }
 
 std::vector<std::string> TCollusion::outputFolders(const TConfig& config) {
@@ -124,6 +160,8 @@ std::vector<std::string> TCollusion::outputFolders(const TConfig& config) {
 
 void TCollusion::releaseObjects() {
   results_.reset();
+  leftOut_.reset();
+  templates_.reset();
   files_.reset();
   preProc_.reset();
   extract_.reset();
@@ -163,9 +201,13 @@ bool TCollusion::process() {
 
 bool TCollusion::buildVocabularies() {
   if (preProc_->run(*files_) <= 0) return false;
+  const std::int32_t templates = templates_ ? templates_->count() : 0;
+  for (std::int32_t t = 0; t < templates; ++t) preProc_->processDocument(*templates_->get(t));
   environment->progress("log_files_preprocessed", "", true);
   if (extract_->run(*files_) <= 0) return false;
+  if (templates > 0) extract_->run(*templates_);
   environment->progress("log_extracted_chunks", "", true);
+  leaveOutChunks();
   return true;
 }
 
@@ -184,7 +226,7 @@ bool TCollusion::saveStudy() {
   if (!config.dirResults.empty()) {
     static const TPreProcDoc kNoRules;
     const auto* rules = dynamic_cast<const TPreProcDoc*>(preProc_.get());
-    results_ = std::make_unique<TStudyResults>(config, *files_, *reports_);
+    results_ = std::make_unique<TStudyResults>(config, *files_, *reports_, leftOut_.get());
     resultsSaved = results_->save(*environment, rules ? *rules : kNoRules);
     // Results that could not be written have nothing to show.
     if (!resultsSaved) results_.reset();

@@ -10,6 +10,7 @@ class TCompare;
 class TEnvironment;
 class TExtract;
 class TFiles;
+class TLeftOutChunks;
 class TPreProc;
 class TReports;
 class TStudyResults;
@@ -45,6 +46,13 @@ class TCollusion {
 
  private:
   bool runSteps(const TParamFile& map);
+  // Loads the templates listed under templateFile1, templateFile2, ...; one
+  // that cannot be read is left out with its warning.
+  void loadTemplates(const TParamFile& map);
+  // Removes the chunks of the templates from every document's vocabulary,
+  // then those that more than maxChunkDocuments documents hold, logging how
+  // many each removal took.
+  void leaveOutChunks();
   // Destroys the document set, the stages and the report set.
   void releaseObjects();
   // The folders the study writes into.
@@ -53,6 +61,10 @@ class TCollusion {
   // The study's environment, published through `environment` while it runs.
   std::unique_ptr<TEnvironment> environment_;
   std::unique_ptr<TFiles> files_;
+  // The texts every author was given; their chunks share files_' ids.
+  std::unique_ptr<TFiles> templates_;
+  // The chunks removed from the documents' vocabularies.
+  std::unique_ptr<TLeftOutChunks> leftOut_;
   std::unique_ptr<TPreProc> preProc_;
   std::unique_ptr<TExtract> extract_;
   std::unique_ptr<TCompare> compare_;

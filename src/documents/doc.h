@@ -35,6 +35,12 @@ class TDoc {
   void setDirectory(const std::string& value);
   void setText(std::string value);
 
+  // True for a reference document of an archive of earlier work, which the
+  // comparison pairs with the study's own documents but not with other
+  // reference documents.
+  bool archive() const { return archive_; }
+  void setArchive(bool value) { archive_ = value; }
+
   // directory + separator + fileName.
   std::string fullPath() const;
   // fileName up to its last "."; the whole name when it has none.
@@ -64,4 +70,5 @@ class TDoc {
   std::string fileName_;
   std::string directory_;
   std::string text_;
+  bool archive_ = false;
 };

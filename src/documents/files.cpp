@@ -6,26 +6,38 @@
 #include "settings/environment.h"
 #include "settings/param_file.h"
 
+TFiles::TFiles()
+    : ownDictionary_(std::make_unique<TChunkDictionary>()), dictionary_(ownDictionary_.get()) {}
+
+TFiles::TFiles(TChunkDictionary& dictionary) : dictionary_(&dictionary) {}
+
 TDoc* TFiles::get(std::int32_t index) const {
   if (index < 0 || index >= count()) return nullptr;
   return docs_[static_cast<std::size_t>(index)].get();
 }
 
-std::int32_t TFiles::add(const std::string& fileName, const std::string& directory) {
+std::int32_t TFiles::add(const std::string& fileName, const std::string& directory,
+                         bool archive) {
   if (fileName.empty() || directory.empty()) return -1;
-  docs_.push_back(std::make_unique<TDoc>(fileName, directory, dictionary_.get()));
+  docs_.push_back(std::make_unique<TDoc>(fileName, directory, dictionary_));
+  docs_.back()->setArchive(archive);
   return 0;
 }
 
 std::int32_t TFiles::addFromConfig(const TParamFile& map) {
   if (map.count() <= 0) return -1;
+  const std::int32_t study = addListed(map, "file") + addFromFolder(map);
+  return study + addListed(map, "archiveFile", true) + addFromFolder(map, "dirArchive", true);
+}
+
+std::int32_t TFiles::addListed(const TParamFile& map, std::string_view key, bool archive) {
   std::int32_t added = 0;
   for (std::int64_t n = 1;; ++n) {
-    const std::string value = map.get("file" + std::to_string(n));
+    const std::string value = map.get(std::string(key) + std::to_string(n));
     if (value.empty()) break;
     const std::size_t split = value.find_last_of("/\\");
     if (split != std::string::npos &&
-        add(value.substr(split + 1), value.substr(0, split)) == 0) {
+        add(value.substr(split + 1), value.substr(0, split), archive) == 0) {
       ++added;
     } else {
       // Also a value without any separator: skipping it silently would hide
@@ -33,11 +45,12 @@ std::int32_t TFiles::addFromConfig(const TParamFile& map) {
       logWarning("warning_file_not_added", value);
     }
   }
-  return added + addFromFolder(map);
+  return added;
 }
 
-std::int32_t TFiles::addFromFolder(const TParamFile& map) {
-  const std::string folder = map.get("dirDocuments");
+std::int32_t TFiles::addFromFolder(const TParamFile& map, std::string_view folderKey,
+                                   bool archive) {
+  const std::string folder = map.get(folderKey);
   if (folder.empty()) return 0;
   const TFolderListing listing =
       listFolder(folder, map.get("documentPattern"), map.get("documentsRecursive") == "1");
@@ -54,7 +67,7 @@ std::int32_t TFiles::addFromFolder(const TParamFile& map) {
       continue;
     }
     const std::size_t split = path.rfind(kPathSeparator);
-    if (split == std::string::npos || add(path.substr(split + 1), path.substr(0, split)) != 0) {
+    if (split == std::string::npos || add(path.substr(split + 1), path.substr(0, split), archive) != 0) {
       logWarning("warning_file_not_added", path);
       continue;
     }
@@ -83,6 +96,17 @@ std::int32_t TFiles::loadTexts() {
   }
   logWarning("error_files_not_loaded", "");
   return 0;
+}
+
+std::int32_t TFiles::loadReadableTexts() {
+  for (std::int32_t i = 0; i < count();) {
+    if (get(i)->loadText()) {
+      ++i;
+    } else {
+      remove(i);
+    }
+  }
+  return count();
 }
 
 bool TFiles::remove(std::int32_t index) {

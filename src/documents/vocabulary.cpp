@@ -194,6 +194,21 @@ void TVocabulary::assignShared(std::vector<std::uint32_t> ids) {
   slots_.clear();
 }
 
+std::int32_t TVocabulary::removeChunkIds(const std::vector<bool>& leftOut) {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < ids_.size(); ++i) {
+    if (ids_[i] < leftOut.size() && leftOut[ids_[i]]) continue;
+    ids_[kept] = ids_[i];
+    if (!counts_.empty()) counts_[kept] = counts_[i];
+    ++kept;
+  }
+  const auto removed = static_cast<std::int32_t>(ids_.size() - kept);
+  ids_.resize(kept);
+  if (!counts_.empty()) counts_.resize(kept);
+  if (removed > 0) slots_.clear();
+  return removed;
+}
+
 // The buffers of writing vocabulary files, kept from one file to the next.
 struct TVocabularyScratch::Buffers {
   // The distinct counts in rising order, and the rank of each (by count

@@ -77,6 +77,11 @@ class TVocabulary {
   // compact form of a pair's shared chunks.
   void assignShared(std::vector<std::uint32_t> ids);
 
+  // Removes every entry whose id is marked in leftOut (indexed by id; ids
+  // past its end are kept). The other entries keep their order and counts.
+  // Returns the number of entries removed.
+  std::int32_t removeChunkIds(const std::vector<bool>& leftOut);
+
   TChunkDictionary& dictionary() const { return *dictionary_; }
 
   // Writes the vocabulary file at path, replacing it, with the buffers of

@@ -85,3 +85,33 @@ THighlight::THighlight(const std::vector<TOriginChunk>& chunks1,
     }
   }
 }
+
+std::vector<TSpan> uncoveredSpans(const std::vector<TOriginChunk>& chunks,
+                                  const std::vector<TPassage>& passages) {
+  std::vector<TSpan> covered;
+  for (const TOriginChunk& chunk : chunks) {
+    if (chunk.from < chunk.to) covered.push_back({chunk.from, chunk.to});
+  }
+  std::sort(covered.begin(), covered.end(),
+            [](const TSpan& a, const TSpan& b) { return a.from < b.from; });
+  std::vector<TSpan> merged;
+  for (const TSpan& span : covered) {
+    if (merged.empty() || span.from > merged.back().to) {
+      merged.push_back(span);
+    } else {
+      merged.back().to = std::max(merged.back().to, span.to);
+    }
+  }
+  // Each merged span less the passages within it.
+  std::vector<TSpan> left;
+  std::size_t p = 0;
+  for (TSpan span : merged) {
+    while (p < passages.size() && passages[p].to <= span.from) ++p;
+    for (std::size_t q = p; q < passages.size() && passages[q].from < span.to; ++q) {
+      if (passages[q].from > span.from) left.push_back({span.from, passages[q].from});
+      span.from = std::max(span.from, passages[q].to);
+    }
+    if (span.from < span.to) left.push_back(span);
+  }
+  return left;
+}

@@ -31,3 +31,15 @@ class THighlight {
  private:
   std::vector<TPassage> sides_[2];
 };
+
+// A run of raw bytes [from, to).
+struct TSpan {
+  std::size_t from = 0;
+  std::size_t to = 0;
+};
+
+// The bytes that the spans of chunks cover and no passage does, as
+// increasing, disjoint spans; chunk spans that overlap or touch make one.
+// passages must be increasing and disjoint (THighlight::passages).
+std::vector<TSpan> uncoveredSpans(const std::vector<TOriginChunk>& chunks,
+                                  const std::vector<TPassage>& passages);

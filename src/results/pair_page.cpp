@@ -28,6 +28,10 @@ mark.chosen { background: #93c5fd; }
 mark.partner { background: #f9a8d4; outline: 2px solid #db2777; }
 )css";
 
+// Added to the style of a page that shows template text.
+constexpr std::string_view kTemplateStyle =
+    "span.template { color: #6b7480; background: #eceff2; }\n";
+
 // A click on a passage marks the passages of the other side that share a
 // chunk with it and scrolls the first of them into view.
 constexpr std::string_view kScript = R"js(
@@ -51,18 +55,38 @@ constexpr std::string_view kScript = R"js(
 })();
 )js";
 
+// Appends raw[at, to) with its runs of template text in grey; advances
+// greyAt past the runs that begin before to. The runs hold no byte of a
+// passage, so none crosses to unless to is the end of raw.
+void appendPlain(std::string& out, const std::string& side, std::string_view raw, std::size_t at,
+                 std::size_t to, const std::vector<TSpan>& grey, std::size_t& greyAt) {
+  for (; greyAt < grey.size() && grey[greyAt].from < to; ++greyAt) {
+    const std::size_t from = std::max(grey[greyAt].from, at);
+    const std::size_t end = std::min(grey[greyAt].to, to);
+    if (from >= end) continue;
+    appendHtmlText(out, raw.substr(at, from - at));
+    out += "<span class=\"template\" data-doc=\"" + side + "\" data-from=\"" +
+           std::to_string(from) + "\" data-to=\"" + std::to_string(end) + "\">";
+    appendHtmlText(out, raw.substr(from, end - from));
+    out += "</span>";
+    at = end;
+  }
+  appendHtmlText(out, raw.substr(at, to - at));
+}
+
 void appendDocument(std::string& out, int doc, std::string_view path, std::string_view raw,
-                    const std::vector<TPassage>& passages) {
+                    const std::vector<TPassage>& passages, const std::vector<TSpan>& grey) {
   const std::string side = std::to_string(doc);
   out += "<section>\n<h2>Document " + side + ": <span class=\"path\">";
   appendHtmlText(out, path);
   out += "</span></h2>\n<pre id=\"doc" + side + "\">";
   std::size_t at = 0;
+  std::size_t greyAt = 0;
   for (std::size_t i = 0; i < passages.size(); ++i) {
     const TPassage& passage = passages[i];
     const std::size_t from = std::min(passage.from, raw.size());
     const std::size_t to = std::min(passage.to, raw.size());
-    appendHtmlText(out, raw.substr(at, from - at));
+    appendPlain(out, side, raw, at, from, grey, greyAt);
     const std::string number = std::to_string(i + 1);
     out += "<mark data-doc=\"" + side + "\" data-from=\"" + std::to_string(from) + "\" data-to=\"" +
            std::to_string(to) + "\" data-n=\"" + number + "\" id=\"p" + side + "-" + number +
@@ -76,7 +100,7 @@ void appendDocument(std::string& out, int doc, std::string_view path, std::strin
     out += "</mark>";
     at = to;
   }
-  appendHtmlText(out, raw.substr(at));
+  appendPlain(out, side, raw, at, raw.size(), grey, greyAt);
   out += "</pre>\n</section>\n";
 }
 
@@ -98,11 +122,22 @@ std::string pairPage(const TResults& results, std::uint32_t rank, const TPageSid
   static const std::vector<TOriginChunk> kNone;
   const THighlight highlight(side1.chunks ? *side1.chunks : kNone,
                              side2.chunks ? *side2.chunks : kNone);
+  std::vector<TSpan> grey[2];
+  const TPageSide* sides[2] = {&side1, &side2};
+  for (int side = 0; side < 2; ++side) {
+    if (sides[side]->templateChunks) {
+      grey[side] = uncoveredSpans(*sides[side]->templateChunks, highlight.passages(side));
+    }
+  }
 
   std::string out;
   out.reserve(2 * (side1.raw.size() + side2.raw.size()) + 8192);
   const std::string number = std::to_string(rank);
-  appendPageStart(out, "Pair " + number, kStyle);
+  if (grey[0].empty() && grey[1].empty()) {
+    appendPageStart(out, "Pair " + number, kStyle);
+  } else {
+    appendPageStart(out, "Pair " + number, std::string(kStyle) + std::string(kTemplateStyle));
+  }
   out += "<header>\n<h1>Pair " + number + " of " + std::to_string(results.listedCount()) +
          " &middot; similarity " + fourDecimals(pair.similarity) +
          " &middot; <a href=\"../index.html\">all results</a></h1>\n<table>\n"
@@ -120,8 +155,8 @@ std::string pairPage(const TResults& results, std::uint32_t rank, const TPageSid
             std::to_string(highlight.passages(1).size()));
   out += "<tr><th>Common chunks</th><td class=\"n\" id=\"common\">" + std::to_string(pair.common) +
          "</td><td></td></tr>\n</table>\n</header>\n<main>\n";
-  appendDocument(out, 1, doc1.path, side1.raw, highlight.passages(0));
-  appendDocument(out, 2, doc2.path, side2.raw, highlight.passages(1));
+  appendDocument(out, 1, doc1.path, side1.raw, highlight.passages(0), grey[0]);
+  appendDocument(out, 2, doc2.path, side2.raw, highlight.passages(1), grey[1]);
   out += "</main>\n";
   appendPageEnd(out, kScript);
   return out;

@@ -10,10 +10,12 @@
 class TResults;
 
 // One document of a pair page: its file's bytes as stored on disk and its
-// chunk occurrences with their spans in those bytes (TOriginText::chunks).
+// chunk occurrences with their spans in those bytes (TOriginText::chunks):
+// those that may be shared, and those of the templates, which never are.
 struct TPageSide {
   std::string_view raw;
   const std::vector<TOriginChunk>* chunks = nullptr;
+  const std::vector<TOriginChunk>* templateChunks = nullptr;
 };
 
 // pairs/<rank>.html: the header names both documents with their counts, the
@@ -24,7 +26,9 @@ struct TPageSide {
 // whose data-from and data-to are its raw bytes [from, to), data-n its number
 // on its side (from 1), and data-partners the numbers of the passages on the
 // other side that share a chunk with it. The inline script marks those and
-// scrolls to the first when the passage is clicked.
+// scrolls to the first when the passage is clicked. The text of template
+// chunks outside the passages is shown in grey, each run as one
+//   <span class="template" data-doc="1" data-from="0" data-to="40">
 //
 // rank is 1 to results.listedCount(); side1 and side2 are the pair's first
 // and second document.

@@ -8,14 +8,15 @@
 #include "results/html_text.h"
 
 // pairs.csv, one line per pair, most similar first, "\n" after every line:
-//   rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2
-//   1,/in/a.txt,/in/b.txt,40,52,12,0.1500,0.3000,0.2307
+//   rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2,archive
+//   1,/in/a.txt,/in/b.txt,40,52,12,0.1500,0.3000,0.2307,0
 // documents.csv, one line per document in the study's order:
-//   document,words,chunks,best_similarity,best_partner,listed_pairs
-//   /in/a.txt,310,120,0.1500,/in/b.txt,1
+//   document,words,chunks,best_similarity,best_partner,listed_pairs,archive
+//   /in/a.txt,310,120,0.1500,/in/b.txt,1,0
 // Paths are quoted as RFC 4180 asks; the best and listed columns are empty
 // when the study compared no pairs, the best ones also for a document
-// without a pair.
+// without a pair. archive is 1 for an archive document and for a pair that
+// holds one, else 0.
 
 TResults::TResults(TResultsStudy study) : study_(std::move(study)) {
   const std::vector<TResultsPair>& pairs = study_.pairs;
@@ -56,7 +57,8 @@ std::int32_t TResults::thresholdOf(double setting) {
 
 std::string TResults::pairsCsv() const {
   std::string csv =
-      "rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2\n";
+      "rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2,"
+      "archive\n";
   csv.reserve(csv.size() + ranking_.size() * 96);
   for (std::size_t rank = 0; rank < ranking_.size(); ++rank) {
     const TResultsPair& pair = study_.pairs[ranking_[rank]];
@@ -74,13 +76,15 @@ std::string TResults::pairsCsv() const {
       csv += ',';
       csv += fourDecimals(share);
     }
-    csv += '\n';
+    const bool archive =
+        study_.documents[pair.doc1].archive || study_.documents[pair.doc2].archive;
+    csv += archive ? ",1\n" : ",0\n";
   }
   return csv;
 }
 
 std::string TResults::documentsCsv() const {
-  std::string csv = "document,words,chunks,best_similarity,best_partner,listed_pairs\n";
+  std::string csv = "document,words,chunks,best_similarity,best_partner,listed_pairs,archive\n";
   for (std::uint32_t doc = 0; doc < study_.documents.size(); ++doc) {
     const TResultsDocument& document = study_.documents[doc];
     appendCsvField(csv, document.path);
@@ -99,7 +103,7 @@ std::string TResults::documentsCsv() const {
     }
     csv += ',';
     if (study_.compared) csv += std::to_string(listedOf_[doc]);
-    csv += '\n';
+    csv += document.archive ? ",1\n" : ",0\n";
   }
   return csv;
 }

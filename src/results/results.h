@@ -10,6 +10,7 @@ struct TResultsDocument {
   std::string path;         // the full path, as the log names the document
   std::int32_t words = 0;   // words after pre-processing
   std::int32_t chunks = 0;  // distinct chunks
+  bool archive = false;     // a reference document of the archive
 };
 
 // One compared pair. The documents are indices into the study's documents,

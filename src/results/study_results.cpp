@@ -9,6 +9,7 @@
 
 #include "base/text_file.h"
 #include "documents/files.h"
+#include "documents/left_out_chunks.h"
 #include "reports/reports.h"
 #include "results/html_text.h"
 #include "results/index_page.h"
@@ -16,6 +17,7 @@
 #include "results/pair_page.h"
 #include "results/results.h"
 #include "settings/environment.h"
+#include "stages/compare.h"
 #include "stages/pre_proc.h"
 #include "stages/unicode_text.h"
 
@@ -29,19 +31,23 @@ TResultsStudy studyOf(const TConfig& config, const TFiles& files, const TReports
   study.documents.reserve(static_cast<std::size_t>(count));
   for (std::int32_t d = 0; d < count; ++d) {
     const TDoc& doc = *files.get(d);
-    study.documents.push_back({doc.fullPath(), countWords(doc.text()), doc.chunkCount()});
+    study.documents.push_back(
+        {doc.fullPath(), countWords(doc.text()), doc.chunkCount(), doc.archive()});
   }
   study.compared = config.collusionMode != 1;
   study.threshold = TResults::thresholdOf(config.resultsThreshold);
   study.top = config.resultsTop;
   // The comparison visits the first document against each later one (mode
-  // 2), or every document against each later one (mode 3), and reports the
-  // pairs in that order.
-  const std::int32_t firsts = config.collusionMode == 2 ? 1 : count - 1;
+  // 2), or every document against each later one but archive documents
+  // against none (mode 3), and reports the pairs in that order.
+  const std::int32_t mode = config.collusionMode;
+  const std::int32_t firsts = firstDocumentsOf(mode, files);
   std::int32_t k = 0;
   for (std::int32_t i = 0; study.compared && i < firsts; ++i) {
-    for (std::int32_t j = i + 1; j < count; ++j, ++k) {
-      const auto* report = dynamic_cast<const TReportGrams*>(reports.get(k));
+    for (std::int32_t j = i + 1; j < count; ++j) {
+      if (!isComparedPair(mode, *files.get(i), *files.get(j))) continue;
+      const std::int32_t at = k++;
+      const auto* report = dynamic_cast<const TReportGrams*>(reports.get(at));
       if (!report) continue;
       study.pairs.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j),
                              report->chunksInDoc1(), report->chunksInDoc2(),
@@ -69,17 +75,40 @@ bool isFolder(const std::string& path) {
          ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// A document's file as stored and its chunks traced to those bytes.
+// A document's file as stored and its chunks traced to those bytes: those
+// its vocabulary holds, and those of the templates.
 struct Traced {
   std::string raw;
   std::vector<TOriginChunk> chunks;
+  std::vector<TOriginChunk> templateChunks;
 };
+
+// Moves the chunks that the study left out of the vocabularies out of
+// traced.chunks: the template ones into traced.templateChunks, the others
+// nowhere.
+void separateLeftOut(Traced& traced, const TLeftOutChunks& leftOut,
+                     const TChunkDictionary& dictionary) {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < traced.chunks.size(); ++i) {
+    TOriginChunk& chunk = traced.chunks[i];
+    const TLeftOutChunks::Reason reason = leftOut.reasonOf(dictionary.find(chunk.text));
+    if (reason == TLeftOutChunks::Reason::kTemplate) {
+      traced.templateChunks.push_back(std::move(chunk));
+    } else if (reason == TLeftOutChunks::Reason::kKept) {
+      if (i != kept) traced.chunks[kept] = std::move(chunk);
+      ++kept;
+    }
+  }
+  traced.chunks.resize(kept);
+}
 
 }  // namespace
 
-TStudyResults::TStudyResults(const TConfig& config, const TFiles& files, const TReports& reports)
+TStudyResults::TStudyResults(const TConfig& config, const TFiles& files, const TReports& reports,
+                             const TLeftOutChunks* leftOut)
     : config_(config),
       files_(files),
+      leftOut_(leftOut),
       results_(std::make_unique<TResults>(studyOf(config, files, reports))) {}
 
 TStudyResults::~TStudyResults() = default;
@@ -132,6 +161,7 @@ bool TStudyResults::savePairPages(TEnvironment& env, const TPreProcDoc& preProc)
       // spans would point at the wrong bytes.
       if (origin.text() == doc.text()) traced->chunks = origin.chunks(config_.gramsSize);
     }
+    if (leftOut_ && !leftOut_->empty()) separateLeftOut(*traced, *leftOut_, files_.dictionary());
     if (traced->raw.size() > kCachedBytes) {
       own = std::move(traced);
       return *own;
@@ -146,8 +176,8 @@ bool TStudyResults::savePairPages(TEnvironment& env, const TPreProcDoc& preProc)
     const Traced& second = trace(pair.doc2, own2);
     const std::string name = std::to_string(rank) + ".html";
     if (!env.saveOutput(folder, name, ".html",
-                        pairPage(*results_, rank, {first.raw, &first.chunks},
-                                 {second.raw, &second.chunks}))) {
+                        pairPage(*results_, rank, {first.raw, &first.chunks, &first.templateChunks},
+                                 {second.raw, &second.chunks, &second.templateChunks}))) {
       env.error("error_results_not_saved", joinPath(folder, name));
       ok = false;
     }

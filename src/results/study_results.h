@@ -6,6 +6,7 @@
 struct TConfig;
 class TEnvironment;
 class TFiles;
+class TLeftOutChunks;
 class TPreProcDoc;
 class TReports;
 class TResults;
@@ -17,8 +18,12 @@ class TResults;
 class TStudyResults {
  public:
   // Ranks the study's pairs: files and reports as the comparison left them
-  // (reports in comparison order). The study's objects must outlive this.
-  TStudyResults(const TConfig& config, const TFiles& files, const TReports& reports);
+  // (reports in comparison order). leftOut, when given, holds the chunks
+  // removed from the vocabularies: the pair pages mark none of them as
+  // shared and show the template ones in grey. The study's objects must
+  // outlive this.
+  TStudyResults(const TConfig& config, const TFiles& files, const TReports& reports,
+                const TLeftOutChunks* leftOut = nullptr);
   ~TStudyResults();
   TStudyResults(const TStudyResults&) = delete;
   TStudyResults& operator=(const TStudyResults&) = delete;
@@ -38,5 +43,6 @@ class TStudyResults {
 
   const TConfig& config_;
   const TFiles& files_;
+  const TLeftOutChunks* leftOut_;
   std::unique_ptr<TResults> results_;
 };

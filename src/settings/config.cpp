@@ -1,6 +1,7 @@
 #include "settings/config.h"
 
 #include <cctype>
+#include <cstdint>
 #include <charconv>
 #include <limits>
 
@@ -34,7 +35,8 @@ TConfig::TConfig(const TParamFile& map)
       isToshowWarning(switchOf(map, "isToshowWarning")),
       isToshowLog(switchOf(map, "isToshowLog")),
       dirVocabularies(map.get("dirVocabularies")),
-      dirReports(map.get("dirReports")) {
+      dirReports(map.get("dirReports")),
+      maxChunkDocuments(numberOf(map, "maxChunkDocuments", 0, INT32_MAX, 0)) {
   // An empty saveLogIn keeps the log in the current directory rather than at
   // the root of the file system.
   const std::string logDirectory = map.get("saveLogIn");

@@ -42,6 +42,9 @@ struct TConfig {
   std::string placeholder = kPlaceholder;
   std::string dirVocabularies;
   std::string dirReports;
+  // A chunk that more than this many documents hold is left out of every
+  // vocabulary as boilerplate; 0 leaves none out.
+  std::int32_t maxChunkDocuments = 0;
 
   // The results folder (ranked pairs, documents, HTML pages); empty for none.
   std::string dirResults;

@@ -14,8 +14,21 @@ constexpr TConfigKey kKeys[] = {
     {"file", "none", "a document: a path with a folder; the list ends at the first missing number",
      true},
     {"dirDocuments", "none", "folder whose files join the study after the fileN documents"},
-    {"documentPattern", "*", "shell glob that the names of dirDocuments' files must match"},
-    {"documentsRecursive", "0", "1: take the files of dirDocuments' subfolders too"},
+    {"documentPattern", "*",
+     "shell glob that the names of dirDocuments' and dirArchive's files must match"},
+    {"documentsRecursive", "0", "1: take the files of dirDocuments' and dirArchive's subfolders too"},
+    {"archiveFile", "none",
+     "a reference document of earlier work, compared with the documents but not with other "
+     "reference documents; the list ends at the first missing number",
+     true},
+    {"dirArchive", "none", "folder whose files join the study as reference documents, after "
+     "the archiveFileN ones"},
+    {"templateFile", "none",
+     "a file whose text every author was given: its chunks are left out of every document; "
+     "the list ends at the first missing number",
+     true},
+    {"maxChunkDocuments", "0",
+     "a chunk in more than this many documents is left out as boilerplate; 0: none is"},
     {"interLangFileName", "none",
      "message file: the log texts by key, %S marks the argument; without it each log line is "
      "its message key and argument"},
@@ -56,6 +69,7 @@ struct TNumberKey {
 constexpr TNumberKey kNumberKeys[] = {
     {"collusionMode", &TConfig::collusionMode, 1, 3},
     {"gramsSize", &TConfig::gramsSize, 1, 10},
+    {"maxChunkDocuments", &TConfig::maxChunkDocuments, 0, INT32_MAX},
 };
 
 // Switches: on for "1", off for anything else.

@@ -84,6 +84,20 @@ void TCompareGrams::offer(const TDoc& first, const TDoc& second, TParamFile& res
   }
 }
 
+std::int32_t firstDocumentsOf(std::int32_t mode, const TFiles& files) {
+  const std::int32_t size = files.count();
+  if (size < 2) return 0;
+  if (mode == 2) return 1;
+  if (mode != 3) return 0;
+  std::int32_t last = size - 1;
+  while (last >= 0 && files.get(last)->archive()) --last;
+  return std::min(size - 1, last + 1);
+}
+
+bool isComparedPair(std::int32_t mode, const TDoc& first, const TDoc& second) {
+  return mode != 3 || !first.archive() || !second.archive();
+}
+
 namespace {
 
 // Documents that share a chunk dictionary can be compared through an index
@@ -104,15 +118,16 @@ bool shareOneDictionary(const TFiles& files) {
 std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
   const std::int32_t size = files.count();
   const std::int32_t mode = environment ? environment->config->collusionMode : 3;
-  const std::int32_t firsts = mode == 2 ? 1 : (mode == 3 ? size - 1 : 0);
+  const std::int32_t firsts = firstDocumentsOf(mode, files);
   std::int32_t added = 0;
-  if (firsts <= 0 || size < 2) return 0;
+  if (firsts <= 0) return 0;
 
   if (!shareOneDictionary(files)) {
     for (std::int32_t i = 0; i < firsts; ++i) {
       for (std::int32_t j = i + 1; j < size; ++j) {
         const TDoc& first = *files.get(i);
         const TDoc& second = *files.get(j);
+        if (!isComparedPair(mode, first, second)) continue;
         auto pairVocabulary = std::make_unique<TVocabulary>();
         const auto result = compareDocuments(first, second, *pairVocabulary);
         offer(first, second, *result, pairVocabulary, reports, added);
@@ -155,6 +170,10 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
     for (std::int32_t j = i + 1; j < size; ++j) {
       const TDoc& second = *files.get(j);
       auto& ids_j = shared[static_cast<std::size_t>(j)];
+      if (!isComparedPair(mode, first, second)) {
+        ids_j.clear();
+        continue;
+      }
       const auto common = static_cast<std::int32_t>(ids_j.size());
       auto pairVocabulary = std::make_unique<TVocabulary>(dictionary);
       pairVocabulary->assignShared(std::move(ids_j));

@@ -24,8 +24,8 @@ class TCompare {
 };
 
 // Comparison by shared chunks. collusionMode 2 pairs the first document with
-// each other one, 3 pairs every two documents; the earlier listed document
-// always comes first. The similarity is the Jaccard index of the two chunk
+// each other one, 3 pairs every two documents but never two archive
+// documents; the earlier listed document always comes first. The similarity is the Jaccard index of the two chunk
 // sets, reported in ten-thousandths.
 class TCompareGrams : public TCompare {
  public:
@@ -58,6 +58,16 @@ class TCompareGrams : public TCompare {
              std::unique_ptr<TVocabulary>& pairVocabulary, TReports& reports,
              std::int32_t& added) const;
 };
+
+// The number of documents that the comparison of files in collusionMode mode
+// takes as the first of a pair, each with every later document that
+// isComparedPair accepts: 1 in mode 2, in mode 3 every document up to the
+// last that is not an archive document (the archive follows the others), 0
+// otherwise.
+std::int32_t firstDocumentsOf(std::int32_t mode, const TFiles& files);
+// False for two archive documents in mode 3: the archive is compared with the
+// study, not with itself.
+bool isComparedPair(std::int32_t mode, const TDoc& first, const TDoc& second);
 
 // The similarity in ten-thousandths: the quotient rounded to a double, scaled
 // by 10000 in extended precision and truncated.

@@ -26,7 +26,16 @@ void TPreProcDoc::configure(const TConfig& config) {
   foldLookalikes_ = config.foldLookalikes;
   stemWords_ = config.stemWords;
   stemmerLanguage_ = config.stemmerLanguage;
+  // The Unicode rules keep caches of code points and words that pay off
+  // over the whole document set.
+  unicode_.reset();
+  if (unicodeText_) unicode_ = std::make_unique<TUnicodeText>(unicodeSteps());
 }
+
+TPreProcDoc::TPreProcDoc() = default;
+TPreProcDoc::~TPreProcDoc() = default;
+TPreProcDoc::TPreProcDoc(TPreProcDoc&&) noexcept = default;
+TPreProcDoc& TPreProcDoc::operator=(TPreProcDoc&&) noexcept = default;
 
 TUnicodeSteps TPreProcDoc::unicodeSteps() const {
   TUnicodeSteps steps;
@@ -46,57 +55,50 @@ TUnicodeSteps TPreProcDoc::unicodeSteps() const {
 std::int32_t TPreProcDoc::run(TFiles& files) {
   logProgress("log_start_preProc", "", false);
   const std::int32_t n = files.count();
-  // The Unicode rules keep caches of code points and words that pay off
-  // over the whole document set.
-  std::unique_ptr<TUnicodeText> unicode;
-  if (unicodeText_) unicode = std::make_unique<TUnicodeText>(unicodeSteps());
-  for (std::int32_t i = 0; i < n; ++i) {
-    TDoc* doc = files.get(i);
-    std::string working;
-    working.reserve(doc->text().size() + 2);
-    working += ' ';
-    working += doc->text();
-    working += ' ';
-    if (unicode) {
-      if (!unicode->rewrite(working)) continue;
-      for (const auto& [on, key] : {std::pair{removePontuation_, "log_punctuation_removed"},
-                                    std::pair{removeNumbers_, "log_numbers_removed"},
-                                    std::pair{lowerCase_, "log_lowercase_executed"},
-                                    std::pair{removeStopWords_, "log_stopWord_removed"}}) {
-        if (on) logProgress(key, doc->fullPath(), false);
-      }
-      doc->setText(std::move(working));
-      continue;
-    }
-
-    struct Step {
-      bool on;
-      bool (*apply)(const TPreProcDoc&, std::string&);
-      const char* key;
-    };
-    const Step steps[] = {
-        {removePontuation_,
-         [](const TPreProcDoc& p, std::string& t) { return p.stripPunctuation(t); },
-         "log_punctuation_removed"},
-        {removeNumbers_, [](const TPreProcDoc&, std::string& t) { return stripNumbers(t); },
-         "log_numbers_removed"},
-        {lowerCase_, [](const TPreProcDoc&, std::string& t) { return lowerText(t); },
-         "log_lowercase_executed"},
-        {removeStopWords_, [](const TPreProcDoc& p, std::string& t) { return p.stripStopWords(t); },
-         "log_stopWord_removed"},
-    };
-    bool ok = true;
-    for (const Step& step : steps) {
-      if (!step.on) continue;
-      if (!step.apply(*this, working)) {
-        ok = false;
-        break;
-      }
-      logProgress(step.key, doc->fullPath(), false);
-    }
-    if (ok) doc->setText(std::move(working));
-  }
+  for (std::int32_t i = 0; i < n; ++i) processDocument(*files.get(i));
   return files.count();
+}
+
+void TPreProcDoc::processDocument(TDoc& doc) const {
+  std::string working;
+  working.reserve(doc.text().size() + 2);
+  working += ' ';
+  working += doc.text();
+  working += ' ';
+  if (unicode_) {
+    if (!unicode_->rewrite(working)) return;
+    for (const auto& [on, key] : {std::pair{removePontuation_, "log_punctuation_removed"},
+                                  std::pair{removeNumbers_, "log_numbers_removed"},
+                                  std::pair{lowerCase_, "log_lowercase_executed"},
+                                  std::pair{removeStopWords_, "log_stopWord_removed"}}) {
+      if (on) logProgress(key, doc.fullPath(), false);
+    }
+    doc.setText(std::move(working));
+    return;
+  }
+
+  struct Step {
+    bool on;
+    bool (*apply)(const TPreProcDoc&, std::string&);
+    const char* key;
+  };
+  const Step steps[] = {
+      {removePontuation_,
+       [](const TPreProcDoc& p, std::string& t) { return p.stripPunctuation(t); },
+       "log_punctuation_removed"},
+      {removeNumbers_, [](const TPreProcDoc&, std::string& t) { return stripNumbers(t); },
+       "log_numbers_removed"},
+      {lowerCase_, [](const TPreProcDoc&, std::string& t) { return lowerText(t); },
+       "log_lowercase_executed"},
+      {removeStopWords_, [](const TPreProcDoc& p, std::string& t) { return p.stripStopWords(t); },
+       "log_stopWord_removed"},
+  };
+  for (const Step& step : steps) {
+    if (!step.on) continue;
+    if (!step.apply(*this, working)) return;
+    logProgress(step.key, doc.fullPath(), false);
+  }
+  doc.setText(std::move(working));
 }
 
 bool TPreProcDoc::stripPunctuation(std::string& text) const {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "stages/word_lists.h"
 
 struct TConfig;
+class TDoc;
 class TFiles;
 class TUnicodeText;
 struct TUnicodeSteps;
@@ -18,6 +20,8 @@ class TPreProc {
   virtual void configure(const TConfig& config) = 0;
   // Returns the number of documents in the set afterwards.
   virtual std::int32_t run(TFiles& files) = 0;
+  // Rewrites the text of one document as run does for each of the set's.
+  virtual void processDocument(TDoc& doc) const = 0;
 };
 
 // Pre-processing by the language file's word lists. Each document's text is
@@ -26,12 +30,16 @@ class TPreProc {
 // Every step works on single bytes in the "C" locale.
 class TPreProcDoc : public TPreProc {
  public:
-  TPreProcDoc() = default;
+  TPreProcDoc();
+  ~TPreProcDoc() override;
+  TPreProcDoc(TPreProcDoc&&) noexcept;
+  TPreProcDoc& operator=(TPreProcDoc&&) noexcept;
 
   // Copies the four switches and loads the language file (a missing file
   // leaves the lists empty).
   void configure(const TConfig& config) override;
   std::int32_t run(TFiles& files) override;
+  void processDocument(TDoc& doc) const override;
 
   // Each step returns false, leaving text alone, when text is empty.
   //
@@ -58,6 +66,8 @@ class TPreProcDoc : public TPreProc {
 
  private:
   TWordLists wordLists_;
+  // The Unicode rules, when the study asks for them.
+  std::unique_ptr<TUnicodeText> unicode_;
   bool unicodeText_ = false;
   bool foldLookalikes_ = false;
   bool stemWords_ = false;

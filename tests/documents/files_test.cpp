@@ -102,3 +102,36 @@ TEST_F(FilesLoad, SaveVocabulariesWarnsPerFailure) {
   TestEnvironment env({});
   EXPECT_EQ(-1, files.saveVocabularies());
 }
+
+TEST_F(FilesLoad, ArchiveDocumentsFollowTheStudysOwnMarked) {
+  TestEnvironment env({{"isToshowWarning", "1"}});
+  for (const char* name : {"own/a.txt", "own/b.txt", "old/x.txt", "old/y.md", "old/sub/z.txt"}) {
+    write(name, "text");
+  }
+  TFiles files;
+  EXPECT_EQ(5, files.addFromConfig(listOf({{"archiveFile1", path("old/y.md")},
+                                           {"file1", path("own/b.txt")},
+                                           {"dirArchive", path("old")},
+                                           {"documentPattern", "*.txt"},
+                                           {"documentsRecursive", "1"},
+                                           {"dirDocuments", path("own")}})));
+  std::string listed;
+  for (std::int32_t i = 0; i < files.count(); ++i) {
+    listed += files.get(i)->fileName() + (files.get(i)->archive() ? "(archive) " : " ");
+  }
+  // own/b.txt is listed, so the folder adds only a.txt; the archive folder
+  // adds its .txt files in path order.
+  EXPECT_EQ("b.txt a.txt y.md(archive) z.txt(archive) x.txt(archive) ", listed);
+  EXPECT_EQ("3 warning_document_repeated " + path("own/b.txt") + "\n", env.entries());
+}
+
+TEST_F(FilesLoad, ReadableTextsOnlyWarn) {
+  TestEnvironment env({{"isToshowWarning", "1"}, {"isToshowLog", "1"}});
+  write("t.txt", "given text");
+  TFiles files;
+  ASSERT_EQ(0, files.add("gone.txt", dir_.string()));
+  ASSERT_EQ(0, files.add("t.txt", dir_.string()));
+  EXPECT_EQ(1, files.loadReadableTexts());
+  EXPECT_EQ("t.txt", files.get(0)->fileName());
+  EXPECT_EQ("3 warning_file_not_found " + path("gone.txt") + "\n", env.entries());
+}

@@ -35,6 +35,51 @@ TEST(Vocabulary, CountsDistinctChunks) {
   EXPECT_EQ(1, v.countOf("a b"));
 }
 
+TEST(Vocabulary, RemovesMarkedIdsKeepingTheRestInOrder) {
+  struct Case {
+    std::vector<std::string> removed;
+    std::string want;  // the remaining entries as chunk:count, in order
+  };
+  const Case cases[] = {
+      {{}, "a:2 b:1 c:3 d:1 "},
+      {{"b", "d"}, "a:2 c:3 "},
+      {{"a", "b", "c", "d"}, ""},
+      {{"x"}, "a:2 b:1 c:3 d:1 "},  // in the dictionary, not in the vocabulary
+  };
+  for (const Case& c : cases) {
+    TVocabulary v;
+    for (const char* chunk : {"a", "b", "a", "c", "c", "c", "d"}) v.addChunk(chunk);
+    TChunkDictionary& dictionary = v.dictionary();
+    std::vector<bool> marks;
+    for (const std::string& chunk : c.removed) {
+      const std::uint32_t id = dictionary.intern(chunk);
+      if (id >= marks.size()) marks.resize(id + 1);
+      marks[id] = true;
+    }
+    const std::int32_t before = v.size();
+    const std::int32_t removed = v.removeChunkIds(marks);
+    std::string left;
+    v.forEachEntry([&](std::string_view chunk, std::int32_t count) {
+      left += std::string(chunk) + ":" + std::to_string(count) + " ";
+    });
+    EXPECT_EQ(c.want, left);
+    EXPECT_EQ(before - v.size(), removed);
+    // Lookups see the removal.
+    for (const auto& [chunk, count] : std::map<std::string, int>{{"a", 2}, {"b", 1}, {"c", 3}}) {
+      const bool gone = std::find(c.removed.begin(), c.removed.end(), chunk) != c.removed.end();
+      EXPECT_EQ(gone ? 0 : count, v.countOf(chunk)) << chunk;
+    }
+  }
+  // The compact form of shared chunks, each counted once.
+  TVocabulary shared;
+  for (const char* chunk : {"p", "q", "r"}) shared.addChunk(chunk);
+  shared.assignShared({0, 1, 2});
+  std::vector<bool> marks(2);
+  marks[1] = true;
+  EXPECT_EQ(1, shared.removeChunkIds(marks));
+  EXPECT_EQ("1\nr\n1\np", shared.fileText());
+}
+
 TEST(VocabularyFile, OrdersByPaddedCountThenChunkDescending) {
   struct Case {
     std::vector<std::pair<std::string, int>> chunks;

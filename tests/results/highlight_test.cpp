@@ -168,10 +168,33 @@ std::set<long> sharedBytes(const std::vector<ModelChunk>& mine,
   return bytes;
 }
 
-// The raw bytes that the page's marks of one side cover.
-std::set<long> markedBytes(const std::string& page, int doc) {
-  static const std::regex kMark(
-      "<mark data-doc=\"([12])\" data-from=\"([0-9]+)\" data-to=\"([0-9]+)\"");
+// The chunks of model whose texts are (in, true) or are not (in, false) in
+// texts.
+std::vector<ModelChunk> chunksIn(const std::vector<ModelChunk>& model,
+                                 const std::set<std::string>& texts, bool in) {
+  std::vector<ModelChunk> chosen;
+  for (const ModelChunk& c : model) {
+    if (texts.count(c.text) == (in ? 1u : 0u)) chosen.push_back(c);
+  }
+  return chosen;
+}
+
+// The raw bytes that chunks cover, less those of taken.
+std::set<long> bytesOutside(const std::vector<ModelChunk>& chunks, const std::set<long>& taken) {
+  std::set<long> bytes;
+  for (const ModelChunk& c : chunks) {
+    for (long b = c.from; b < c.to; ++b) {
+      if (!taken.count(b)) bytes.insert(b);
+    }
+  }
+  return bytes;
+}
+
+// The raw bytes that the page's marks of one side cover, or its template
+// spans with kind "span class=\"template\"".
+std::set<long> markedBytes(const std::string& page, int doc, const std::string& kind = "mark") {
+  const std::regex kMark("<" + kind +
+                         " data-doc=\"([12])\" data-from=\"([0-9]+)\" data-to=\"([0-9]+)\"");
   std::set<long> bytes;
   for (auto it = std::sregex_iterator(page.begin(), page.end(), kMark);
        it != std::sregex_iterator(); ++it) {
@@ -186,7 +209,7 @@ std::string shownText(const std::string& page, int doc) {
   const std::string open = "<pre id=\"doc" + std::to_string(doc) + "\">";
   const std::size_t from = page.find(open) + open.size();
   const std::string inner = page.substr(from, page.find("</pre>", from) - from);
-  return std::regex_replace(inner, std::regex("<mark[^>]*>|</mark>"), "");
+  return std::regex_replace(inner, std::regex("<mark[^>]*>|</mark>|<span[^>]*>|</span>"), "");
 }
 
 // A document with words, pieces of another document and noise.
@@ -215,7 +238,9 @@ std::string randomDocument(std::mt19937& random, const std::string& source) {
 class HighlightCheck : public ScratchTest {};
 
 // The marks of each side cover exactly the raw bytes of the shared chunks'
-// occurrences, as a literal model of the pre-processing rules traces them.
+// occurrences, as a literal model of the pre-processing rules traces them;
+// with a template, its chunks are never shared, and the bytes of their
+// occurrences outside the marks are grey.
 TEST_F(HighlightCheck, MarksCoverTheSharedChunksOfAnIndependentModel) {
   TWordLists lists;
   ASSERT_TRUE(lists.load(write("lang",
@@ -229,24 +254,45 @@ TEST_F(HighlightCheck, MarksCoverTheSharedChunksOfAnIndependentModel) {
       for (int round = 0; round < 6; ++round) {
         const std::string raw1 = randomDocument(random, "");
         const std::string raw2 = randomDocument(random, raw1);
+        // Every other round, a template holding pieces of the first.
+        const std::string rawTemplate = round % 2 ? randomDocument(random, raw1) : "";
         const auto model1 = modelChunks(modelText(raw1, on, lists), grams);
         const auto model2 = modelChunks(modelText(raw2, on, lists), grams);
+        std::set<std::string> given;
+        for (const ModelChunk& c : modelChunks(modelText(rawTemplate, on, lists), grams)) {
+          given.insert(c.text);
+        }
 
         const TOriginText origin1(raw1, on, lists);
         const TOriginText origin2(raw2, on, lists);
-        const std::vector<TOriginChunk> chunks1 = origin1.chunks(grams);
-        const std::vector<TOriginChunk> chunks2 = origin2.chunks(grams);
+        std::vector<TOriginChunk> chunks[2], templateChunks[2];
+        for (int side = 0; side < 2; ++side) {
+          for (TOriginChunk& chunk : (side ? origin2 : origin1).chunks(grams)) {
+            (given.count(chunk.text) ? templateChunks : chunks)[side].push_back(chunk);
+          }
+        }
         TResultsStudy study;
         study.documents = {{"one.txt", 0, 0}, {"two.txt", 0, 0}};
         study.pairs = {{0, 1, 1, 1, 1, 10000}};
         const TResults results(std::move(study));
-        const std::string page = pairPage(results, 1, {raw1, &chunks1}, {raw2, &chunks2});
+        const std::string page = pairPage(results, 1, {raw1, &chunks[0], &templateChunks[0]},
+                                          {raw2, &chunks[1], &templateChunks[1]});
 
         const std::string where = "switches " + std::to_string(bits) + " grams " +
                                   std::to_string(grams) + "\n" + testing::PrintToString(raw1) +
-                                  "\n" + testing::PrintToString(raw2);
-        ASSERT_EQ(sharedBytes(model1, model2), markedBytes(page, 1)) << where;
-        ASSERT_EQ(sharedBytes(model2, model1), markedBytes(page, 2)) << where;
+                                  "\n" + testing::PrintToString(raw2) + "\n" +
+                                  testing::PrintToString(rawTemplate);
+        const auto own1 = chunksIn(model1, given, false);
+        const auto own2 = chunksIn(model2, given, false);
+        const std::set<long> shared1 = sharedBytes(own1, own2);
+        const std::set<long> shared2 = sharedBytes(own2, own1);
+        ASSERT_EQ(shared1, markedBytes(page, 1)) << where;
+        ASSERT_EQ(shared2, markedBytes(page, 2)) << where;
+        const std::string grey = "span class=\"template\"";
+        ASSERT_EQ(bytesOutside(chunksIn(model1, given, true), shared1), markedBytes(page, 1, grey))
+            << where;
+        ASSERT_EQ(bytesOutside(chunksIn(model2, given, true), shared2), markedBytes(page, 2, grey))
+            << where;
         ASSERT_EQ(htmlText(raw1), shownText(page, 1)) << where;
         ASSERT_EQ(htmlText(raw2), shownText(page, 2)) << where;
       }

@@ -8,11 +8,14 @@
 
 namespace {
 
-// Four documents and the six pairs of a full comparison, in comparison order.
+// Four documents, the last of the archive, and the six pairs of a full
+// comparison, in comparison order.
 TResultsStudy fourDocuments() {
   TResultsStudy study;
-  study.documents = {
-      {"/in/a.txt", 10, 8}, {"/in/b,c.txt", 12, 10}, {"/in/q\"d.txt", 9, 7}, {"/in/e.txt", 0, 0}};
+  study.documents = {{"/in/a.txt", 10, 8},
+                     {"/in/b,c.txt", 12, 10},
+                     {"/in/q\"d.txt", 9, 7},
+                     {"/in/e.txt", 0, 0, true}};
   study.pairs = {
       {0, 1, 8, 10, 3, 2000},  // ties (0,2) on similarity, fewer common
       {0, 2, 8, 7, 2, 2000},   //
@@ -68,13 +71,14 @@ TEST(Results, ContainmentAndThreshold) {
 TEST(Results, PairsCsv) {
   const TResults results(fourDocuments());
   EXPECT_EQ(
-      "rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2\n"
-      "1,\"/in/b,c.txt\",\"/in/q\"\"d.txt\",10,7,6,0.5454,0.6000,0.8571\n"
-      "2,/in/a.txt,\"/in/b,c.txt\",8,10,3,0.2000,0.3750,0.3000\n"
-      "3,/in/a.txt,\"/in/q\"\"d.txt\",8,7,2,0.2000,0.2500,0.2857\n"
-      "4,/in/a.txt,/in/e.txt,8,0,0,0.0000,0.0000,0.0000\n"
-      "5,\"/in/b,c.txt\",/in/e.txt,10,0,0,0.0000,0.0000,0.0000\n"
-      "6,\"/in/q\"\"d.txt\",/in/e.txt,7,0,0,0.0000,0.0000,0.0000\n",
+      "rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2,"
+      "archive\n"
+      "1,\"/in/b,c.txt\",\"/in/q\"\"d.txt\",10,7,6,0.5454,0.6000,0.8571,0\n"
+      "2,/in/a.txt,\"/in/b,c.txt\",8,10,3,0.2000,0.3750,0.3000,0\n"
+      "3,/in/a.txt,\"/in/q\"\"d.txt\",8,7,2,0.2000,0.2500,0.2857,0\n"
+      "4,/in/a.txt,/in/e.txt,8,0,0,0.0000,0.0000,0.0000,1\n"
+      "5,\"/in/b,c.txt\",/in/e.txt,10,0,0,0.0000,0.0000,0.0000,1\n"
+      "6,\"/in/q\"\"d.txt\",/in/e.txt,7,0,0,0.0000,0.0000,0.0000,1\n",
       results.pairsCsv());
 }
 
@@ -82,20 +86,20 @@ TEST(Results, DocumentsCsv) {
   TResultsStudy study = fourDocuments();
   study.documents.push_back({"/in/alone.txt", 1, 1});  // in no pair
   EXPECT_EQ(
-      "document,words,chunks,best_similarity,best_partner,listed_pairs\n"
-      "/in/a.txt,10,8,0.2000,\"/in/b,c.txt\",2\n"
-      "\"/in/b,c.txt\",12,10,0.5454,\"/in/q\"\"d.txt\",2\n"
-      "\"/in/q\"\"d.txt\",9,7,0.5454,\"/in/b,c.txt\",2\n"
-      "/in/e.txt,0,0,0.0000,/in/a.txt,0\n"
-      "/in/alone.txt,1,1,,,0\n",
+      "document,words,chunks,best_similarity,best_partner,listed_pairs,archive\n"
+      "/in/a.txt,10,8,0.2000,\"/in/b,c.txt\",2,0\n"
+      "\"/in/b,c.txt\",12,10,0.5454,\"/in/q\"\"d.txt\",2,0\n"
+      "\"/in/q\"\"d.txt\",9,7,0.5454,\"/in/b,c.txt\",2,0\n"
+      "/in/e.txt,0,0,0.0000,/in/a.txt,0,1\n"
+      "/in/alone.txt,1,1,,,0,0\n",
       TResults(study).documentsCsv());
 
   study.pairs.clear();
   study.compared = false;
   EXPECT_EQ(
-      "document,words,chunks,best_similarity,best_partner,listed_pairs\n"
-      "/in/a.txt,10,8,,,\n\"/in/b,c.txt\",12,10,,,\n\"/in/q\"\"d.txt\",9,7,,,\n"
-      "/in/e.txt,0,0,,,\n/in/alone.txt,1,1,,,\n",
+      "document,words,chunks,best_similarity,best_partner,listed_pairs,archive\n"
+      "/in/a.txt,10,8,,,,0\n\"/in/b,c.txt\",12,10,,,,0\n\"/in/q\"\"d.txt\",9,7,,,,0\n"
+      "/in/e.txt,0,0,,,,1\n/in/alone.txt,1,1,,,,0\n",
       TResults(std::move(study)).documentsCsv());
 }
 

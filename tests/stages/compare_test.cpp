@@ -69,23 +69,31 @@ TEST(CompareDocuments, ResultRecordAndSharedChunks) {
 using Compare = ScratchTest;
 
 TEST_F(Compare, ModesChooseThePairs) {
+  // The last `archives` documents are archive documents.
   struct Case {
     std::string mode;
     std::int32_t documents;
+    std::int32_t archives;
     std::string pairs;
   };
   const Case cases[] = {
-      {"3", 3, "a.txt/b.txt a.txt/c.txt b.txt/c.txt "},
-      {"2", 3, "a.txt/b.txt a.txt/c.txt "},
-      {"1", 3, ""},
-      {"3", 1, ""},
-      {"2", 1, ""},
+      {"3", 3, 0, "a/b a/c b/c "},
+      {"2", 3, 0, "a/b a/c "},
+      {"1", 3, 0, ""},
+      {"3", 1, 0, ""},
+      {"2", 1, 0, ""},
+      {"3", 4, 2, "a/b a/c a/d b/c b/d "},
+      {"3", 3, 1, "a/b a/c b/c "},
+      {"3", 3, 3, ""},
+      {"2", 4, 2, "a/b a/c a/d "},
+      {"2", 3, 3, "a/b a/c "},
   };
   for (const Case& c : cases) {
     TestEnvironment env({{"collusionMode", c.mode}});
     TFiles files;
     for (std::int32_t i = 0; i < c.documents; ++i) {
-      ASSERT_EQ(0, files.add(std::string(1, static_cast<char>('a' + i)) + ".txt", "dir"));
+      ASSERT_EQ(0, files.add(std::string(1, static_cast<char>('a' + i)), "dir",
+                             i >= c.documents - c.archives));
       files.get(i)->addChunk("shared");
     }
     TReports reports;
@@ -95,7 +103,7 @@ TEST_F(Compare, ModesChooseThePairs) {
     for (std::int32_t i = 0; i < reports.count(); ++i) {
       pairs += reports.get(i)->file1Name() + "/" + reports.get(i)->file2Name() + " ";
     }
-    EXPECT_EQ(c.pairs, pairs) << c.mode << " " << c.documents;
+    EXPECT_EQ(c.pairs, pairs) << c.mode << " " << c.documents << " " << c.archives;
     EXPECT_EQ(reports.count(), added);
   }
 }
