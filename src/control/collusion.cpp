@@ -1,5 +1,7 @@
 #include "control/collusion.h"
 
+#include <sys/stat.h>
+
 #include <iostream>
 #include <new>
 
@@ -97,8 +99,15 @@ bool TCollusion::runStudy(const TParamFile& map, std::int32_t entries, TLog& log
                 << " output files could not be written\n";
     }
     if (logPath.empty()) {
-      std::cerr << "collusion: the log could not be written to " << config.logFilePath << '\n';
+      std::cerr << "collusion: the log could not be written to " << config.logFilePath;
+      const std::size_t cut = config.logFilePath.rfind(kPathSeparator);
+      if (cut != std::string::npos) {
+        const std::string trouble = folderTrouble(config.logFilePath.substr(0, cut));
+        if (!trouble.empty()) std::cerr << ": " << trouble;
+      }
+      std::cerr << '\n';
     }
+    tellCauses(config, result);
     if (results_) std::cout << results_->summary() << std::flush;
     results_.reset();
   }
@@ -108,10 +117,13 @@ bool TCollusion::runStudy(const TParamFile& map, std::int32_t entries, TLog& log
 }
 
 bool TCollusion::runSteps(const TParamFile& map) {
-  if (!createObjects() || !configureObjects() || files_->addFromConfig(map) <= 0 ||
-      files_->loadTexts() <= 0) {
-    return false;
-  }
+  if (!createObjects() || !configureObjects()) return false;
+  const bool listed = files_->addFromConfig(map) > 0;
+  documentsListed_ = files_->count();
+  if (!listed) return false;
+  const bool loaded = files_->loadTexts() > 0;
+  documentsLoaded_ = files_->count();
+  if (!loaded) return false;
   for (std::int32_t i = 0; i < files_->count(); ++i) {
     environment->inputs.addPath(files_->get(i)->fullPath());
   }
@@ -156,6 +168,55 @@ std::vector<std::string> TCollusion::outputFolders(const TConfig& config) {
   return {config.dirVocabularies, config.dirReports,
           cut == std::string::npos ? std::string(".") : config.logFilePath.substr(0, cut),
           config.dirResults};
+}
+
+std::string TCollusion::folderTrouble(const std::string& folder) {
+  struct stat st {};
+  if (folder.find('\0') != std::string::npos) return "a folder name holds a NUL byte";
+  if (::stat(folder.c_str(), &st) != 0) return "the folder " + folder + " does not exist";
+  if (!S_ISDIR(st.st_mode)) return folder + " is not a folder";
+  return {};
+}
+
+void TCollusion::tellCauses(const TConfig& config, bool succeeded) const {
+  const TEnvironment& env = *environment;
+  std::vector<std::string> causes;
+  if (documentsListed_ == 0) {
+    causes.push_back("no documents: the configuration lists none (file1, file2, ... or "
+                     "dirDocuments)");
+  } else if (documentsLoaded_ < documentsListed_) {
+    causes.push_back(std::to_string(documentsListed_ - documentsLoaded_) + " of " +
+                     std::to_string(documentsListed_) + " documents could not be read " +
+                     (config.isToshowWarning ? "(see the log)"
+                                             : "(set isToshowWarning=1 to list them in the log)"));
+  }
+  if (!succeeded) {
+    if (documentsListed_ > 0 && documentsLoaded_ == 1 && config.collusionMode != 1) {
+      causes.push_back("only one document could be read: there is nothing to compare");
+    }
+    const auto folder = [&](const std::string& value, const char* key, const char* what,
+                            bool needed) {
+      if (value.empty()) {
+        if (needed) causes.push_back(std::string("no ") + what + " were saved: " + key + " is not set");
+        return;
+      }
+      const std::string trouble = folderTrouble(value);
+      if (!trouble.empty()) causes.push_back(trouble + " (" + key + ")");
+    };
+    folder(config.dirVocabularies, "dirVocabularies", "vocabularies", true);
+    folder(config.dirReports, "dirReports", "reports",
+           config.collusionMode != 1 && config.pairFiles);
+    folder(config.dirResults, "dirResults", "results", false);
+  }
+  if (env.outputsRenamed() > 0) {
+    const std::int64_t renamed = env.outputsRenamed();
+    causes.push_back(std::to_string(renamed) +
+                     (renamed == 1 ? " output was" : " outputs were") +
+                     " written under a ~N name, since the name was taken already " +
+                     (config.isToshowWarning ? "(see the log)"
+                                             : "(set isToshowWarning=1 to list them in the log)"));
+  }
+  for (const std::string& cause : causes) std::cerr << "collusion: " << cause << '\n';
 }
 
 void TCollusion::releaseObjects() {

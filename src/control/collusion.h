@@ -53,6 +53,12 @@ class TCollusion {
   // then those that more than maxChunkDocuments documents hold, logging how
   // many each removal took.
   void leaveOutChunks();
+  // Tells on standard error, one line each, why the study failed or what it
+  // lost: documents not read, folders missing, outputs renamed.
+  void tellCauses(const TConfig& config, bool succeeded) const;
+  // What is wrong with folder ("the folder ... does not exist"), or empty.
+  static std::string folderTrouble(const std::string& folder);
+
   // Destroys the document set, the stages and the report set.
   void releaseObjects();
   // The folders the study writes into.
@@ -71,4 +77,7 @@ class TCollusion {
   std::unique_ptr<TReports> reports_;
   // The results folder's contents, when the settings ask for one.
   std::unique_ptr<TStudyResults> results_;
+  // How many documents the configuration listed, and how many were read.
+  std::int32_t documentsListed_ = 0;
+  std::int32_t documentsLoaded_ = 0;
 };

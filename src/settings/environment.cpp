@@ -23,7 +23,10 @@ bool TEnvironment::saveOutput(std::string_view directory, std::string_view name,
   bool renamed = false;
   std::string path = outputNames->claim(directory, name, extension, renamed);
   for (;;) {
-    if (renamed) warning("warning_output_renamed", path);
+    if (renamed) {
+      ++outputsRenamed_;
+      warning("warning_output_renamed", path);
+    }
     switch (writeOutputFile(outputDirectories.get(), path, data, &inputs)) {
       case TWriteResult::written:
         return true;

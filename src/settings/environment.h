@@ -50,6 +50,8 @@ class TEnvironment {
   // The number of outputs that could not be written, and of those tried.
   std::int64_t outputsLost() const { return outputsLost_; }
   std::int64_t outputsTried() const { return outputsTried_; }
+  // The number of outputs written under a "~N" name.
+  std::int64_t outputsRenamed() const { return outputsRenamed_; }
 
   std::unique_ptr<TConfig> config;
   std::unique_ptr<TParamFile> messages;
@@ -65,6 +67,7 @@ class TEnvironment {
  private:
   std::int64_t outputsLost_ = 0;
   std::int64_t outputsTried_ = 0;
+  std::int64_t outputsRenamed_ = 0;
 };
 
 // The environment of the running study, or null when none runs.

@@ -182,7 +182,8 @@ std::vector<Case> configurationCases() {
        .status = 1,
        .outDirs = {"collusion-results"},
        .files = {"collusion-results/log/log.log"},
-       .stdoutHas = "Documents folder: study.cfg\n"},
+       .stdoutHas = "Documents folder: study.cfg\n",
+       .err = "collusion: no documents: the configuration lists none (file1, file2, ... or dirDocuments)\n"},
       {.name = "empty", .setup = brokenConfig(""), .status = 1},
       {.name = "only_comments",
        .setup = brokenConfig("// dirReports=rep\n//file1=docs/a.txt\n\n   \nno separator\n"),
@@ -196,7 +197,8 @@ std::vector<Case> configurationCases() {
        .status = 1,
        .log = studyLog({.saved = false}),
        .files = {"voc/a.voc", "voc/b.voc"},
-       .err = "collusion: unknown key \xEF\xBB\xBF" "dirReports is ignored\n"},
+       .err = "collusion: unknown key \xEF\xBB\xBF" "dirReports is ignored\n"
+              "collusion: no reports were saved: dirReports is not set\n"},
       {.name = "crlf_line_ends",
        .setup =
            brokenConfig(std::regex_replace(kDirs + kSettings + kTwoDocs, std::regex("\n"), "\r\n")),
@@ -331,7 +333,8 @@ Case withThirdDocument(std::string name, std::string file, std::function<void(co
                                   "\nfile3=docs/b.txt\n");
               },
           .log = studyLog({.loading = loading}),
-          .files = kTwoDocOutputs};
+          .files = kTwoDocOutputs,
+          .err = "collusion: 1 of 3 documents could not be read (see the log)\n"};
 }
 
 // Two documents under the given names, compared.
@@ -579,7 +582,7 @@ std::vector<Case> outputCases() {
        .status = 1,
        .log = studyLog({.saving = {reportNotSaved}, .saved = false}),
        .files = {"voc/a.voc", "voc/b.voc"},
-       .err = "collusion: 1 of 4 output files could not be written\n"},
+       .err = "collusion: 1 of 4 output files could not be written\ncollusion: the folder nodir does not exist (dirReports)\n"},
       // The pair vocabulary can't be written either; that goes unreported in
       // the log, but counts as lost.
       {.name = "vocabularies_directory_missing",
@@ -587,50 +590,53 @@ std::vector<Case> outputCases() {
        .status = 1,
        .log = studyLog({.saving = notSavedAB, .saved = false}),
        .files = {"rep/a.txt.b.txt"},
-       .err = "collusion: 3 of 5 output files could not be written\n"},
+       .err = "collusion: 3 of 5 output files could not be written\ncollusion: the folder nodir does not exist (dirVocabularies)\n"},
       {.name = "reports_directory_is_a_file",
        .setup = withDirs("dirVocabularies=voc\ndirReports=plain\n", plainFile),
        .status = 1,
        .log = studyLog({.saving = {reportNotSaved}, .saved = false}),
        .files = {"voc/a.voc", "voc/b.voc"},
-       .err = "collusion: 1 of 4 output files could not be written\n"},
+       .err = "collusion: 1 of 4 output files could not be written\ncollusion: plain is not a folder (dirReports)\n"},
       {.name = "vocabularies_directory_is_a_file",
        .setup = withDirs("dirVocabularies=plain\ndirReports=rep\n", plainFile),
        .status = 1,
        .log = studyLog({.saving = notSavedAB, .saved = false}),
        .files = {"rep/a.txt.b.txt"},
-       .err = "collusion: 3 of 5 output files could not be written\n"},
+       .err = "collusion: 3 of 5 output files could not be written\ncollusion: plain is not a folder (dirVocabularies)\n"},
       {.name = "reports_directory_empty",
        .setup = withDirs("dirVocabularies=voc\ndirReports=\n"),
        .status = 1,
        .log = studyLog({.saved = false}),
-       .files = {"voc/a.voc", "voc/b.voc"}},
+       .files = {"voc/a.voc", "voc/b.voc"},
+       .err = "collusion: no reports were saved: dirReports is not set\n"},
       // No pair vocabulary either, and nothing at the root.
       {.name = "vocabularies_directory_empty",
        .setup = withDirs("dirVocabularies=  \ndirReports=rep\n"),
        .status = 1,
        .log = studyLog({.saved = false}),
-       .files = {"rep/a.txt.b.txt"}},
+       .files = {"rep/a.txt.b.txt"},
+       .err = "collusion: no vocabularies were saved: dirVocabularies is not set\n"},
       {.name = "path_component_is_a_file",
        .setup = withDirs("dirVocabularies=plain/voc\ndirReports=plain/rep\n", plainFile),
        .status = 1,
        .log = studyLog({.saving = {notSavedAB[0], notSavedAB[1], reportNotSaved}, .saved = false}),
        .outDirs = {"plain/voc", "plain/rep"},
-       .err = "collusion: 3 of 4 output files could not be written\n"},
+       .err = "collusion: 3 of 4 output files could not be written\ncollusion: the folder plain/voc does not exist (dirVocabularies)\ncollusion: the folder plain/rep does not exist (dirReports)\n"},
       // The results folder is missing: everything else is written, and the
       // study fails with an error entry naming the folder.
       {.name = "results_directory_missing",
        .setup = withDirs(kDirs + "dirResults=nowhere\n"),
        .status = 1,
        .log = studyLog({.saving = {entry(2, "error_results_not_saved", "nowhere")}, .saved = false}),
-       .files = kTwoDocOutputs},
+       .files = kTwoDocOutputs,
+       .err = "collusion: the folder nowhere does not exist (dirResults)\n"},
       // Every other output is written; the log has nowhere to go, and its
       // loss fails the study.
       {.name = "log_directory_is_a_file",
        .setup = withDirs(kDirs + "saveLogIn=plain\n", plainFile),
        .status = 1,
        .files = kTwoDocOutputs,
-       .err = "collusion: 1 of 5 output files could not be written\ncollusion: the log could not be written to plain/log.log\n"},
+       .err = "collusion: 1 of 5 output files could not be written\ncollusion: the log could not be written to plain/log.log: plain is not a folder\n"},
       // The document's own name fits, a report name holding it does not; the
       // pair without it is still saved.
       {.name = "name_longer_than_the_file_system_allows",
@@ -676,6 +682,51 @@ std::vector<Case> outputCases() {
   };
 }
 
+// Mistakes a new user makes that the log, as specified, does not show with
+// warnings off: the console names each one.
+std::vector<Case> silentCases() {
+  const std::string quiet = "isToshowLog=1\n";
+  const auto study = [](std::string config) {
+    return [config](const Tree& tree) { twoDocs(tree, config); };
+  };
+  return {
+      {.name = "mistyped_key",
+       .setup = study(kDirs + quiet + "gramSize=5\nremovePunctuation=1\nflie3=docs/c.txt\n" +
+                      kTwoDocs),
+       .log = studyLog({}),
+       .files = kTwoDocOutputs,
+       .err = "collusion: unknown key flie3 is ignored; did you mean file3?\n"
+              "collusion: unknown key gramSize is ignored; did you mean gramsSize?\n"
+              "collusion: unknown key removePunctuation is ignored; did you mean "
+              "removePontuation?\n"},
+      {.name = "value_out_of_range",
+       .setup = study(kDirs + quiet + "gramsSize=12\n" + kTwoDocs),
+       .log = studyLog({}),
+       .files = kTwoDocOutputs,
+       .err = "collusion: gramsSize=12 is out of range (1 to 10); using 3\n"},
+      {.name = "missing_output_folder",
+       .setup = study("dirVocabularies=voc\ndirReports=nodir\n" + quiet + kTwoDocs),
+       .status = 1,
+       .log = studyLog({.saved = false}),
+       .files = {"voc/a.voc", "voc/b.voc"},
+       .err = "collusion: 1 of 4 output files could not be written\n"
+              "collusion: the folder nodir does not exist (dirReports)\n"},
+      {.name = "missing_log_folder",
+       .setup = study(kDirs + quiet + "saveLogIn=nologs\n" + kTwoDocs),
+       .status = 1,
+       .files = kTwoDocOutputs,
+       .err = "collusion: 1 of 5 output files could not be written\n"
+              "collusion: the log could not be written to nologs/log.log: the folder nologs "
+              "does not exist\n"},
+      {.name = "documents_not_found",
+       .setup = study(kDirs + quiet + kTwoDocs + "file3=docs/gone.txt\n"),
+       .log = studyLog({.loading = {progress("log_file_removed_from_process", "docs/gone.txt")}}),
+       .files = kTwoDocOutputs,
+       .err = "collusion: 1 of 3 documents could not be read (set isToshowWarning=1 to list them "
+              "in the log)\n"},
+  };
+}
+
 // A NUL byte can't stand in a file name, so a path holding one names nothing:
 // it must not be cut short at the NUL and then read or written. The program
 // does cut such paths today; these cases are disabled until it stops.
@@ -698,6 +749,7 @@ std::vector<Case> lossCases() {
        .log = studyLog({.saving = {renamed("voc/a~2.voc"), renamed("voc/a~3.voc")}}),
        .files = {"voc/a~2.voc", "voc/b.voc", "voc/a~3.voc", "rep/a.txt.b.txt", "rep/a.txt.a.voc",
                  "rep/b.txt.a.voc", "voc/a-b.voc", "voc/a-a.voc", "voc/b-a.voc"},
+       .err = "collusion: 2 outputs were written under a ~N name, since the name was taken already (see the log)\n",
        .check =
            [](const fs::path& root) {
              EXPECT_EQ("keep these words\n", readBytes(root / "voc/a.voc"));
@@ -711,7 +763,8 @@ std::vector<Case> lossCases() {
            },
        .log = studyLog({.saving = {renamed("rep/a.txt.b.txt~2")}}),
        .files = {"voc/a.voc", "voc/b.voc", "rep/a.txt.b.txt~2", "voc/a-b.voc"},
-       .args = {"rep/a.txt.b.txt"}},
+       .args = {"rep/a.txt.b.txt"},
+       .err = "collusion: 1 output was written under a ~N name, since the name was taken already (see the log)\n"},
       // A document called log.log in the log folder: the log goes beside it.
       {.name = "document_where_the_log_goes",
        .setup =
@@ -757,6 +810,7 @@ std::vector<Case> lossCases() {
            },
        .log = studyLog({.saving = {renamed("voc/a~2.voc")}}),
        .files = {"voc/a~2.voc", "voc/b.voc", "rep/a.txt.b.txt", "voc/a-b.voc"},
+       .err = "collusion: 1 output was written under a ~N name, since the name was taken already (see the log)\n",
        .check = [](const fs::path& root) { EXPECT_EQ(kA, readBytes(root / "voc/a.voc")); }},
       // Reports go to a link to the vocabulary folder, where the report of
       // "a" and "voc" meets the vocabulary of "a".
@@ -773,6 +827,7 @@ std::vector<Case> lossCases() {
        .log = studyLog({.saving = {renamed("al/a.voc~2")}}),
        .outDirs = {"voc"},
        .files = {"voc/a.voc", "voc/voc.voc", "voc/a.voc~2", "voc/a-voc.voc"},
+       .err = "collusion: 1 output was written under a ~N name, since the name was taken already (see the log)\n",
        .check =
            [](const fs::path& root) {
              EXPECT_EQ(report("a", "voc", 4, 4, 3, "0.5999"), readBytes(root / "voc/a.voc~2"));
@@ -781,7 +836,8 @@ std::vector<Case> lossCases() {
 
   // One document listed a thousand times (first against each other): every
   // output gets the next number of its name.
-  Case many{.name = "one_document_listed_a_thousand_times"};
+  Case many{.name = "one_document_listed_a_thousand_times",
+       .err = "collusion: 2995 outputs were written under a ~N name, since the name was taken already (see the log)\n"};
   constexpr int kCopies = 1000;
   std::string list;
   std::vector<std::string> saving;
@@ -852,7 +908,8 @@ std::vector<Case> nulByteCases() {
            },
        .log = studyLog({.loading = {warning("warning_file_not_found", cut),
                                     progress("log_file_removed_from_process", cut)}}),
-       .files = kTwoDocOutputs},
+       .files = kTwoDocOutputs,
+       .err = "collusion: 1 of 3 documents could not be read (see the log)\n"},
       {.name = "in_the_vocabularies_directory",
        .setup =
            [nul](const Tree& tree) {
@@ -865,7 +922,7 @@ std::vector<Case> nulByteCases() {
                         .saved = false}),
        .outDirs = {"rep"},
        .files = {"rep/a.txt.b.txt"},
-       .err = "collusion: 3 of 5 output files could not be written\n"},
+       .err = "collusion: 3 of 5 output files could not be written\ncollusion: a folder name holds a NUL byte (dirVocabularies)\n"},
       {.name = "in_the_log_directory",
        .setup =
            [nul](const Tree& tree) {
@@ -874,7 +931,7 @@ std::vector<Case> nulByteCases() {
        .status = 1,
        .files = kTwoDocOutputs,
        .err = "collusion: 1 of 5 output files could not be written\ncollusion: the log could not be written to logs" + nul +
-              "junk/log.log\n"},
+              "junk/log.log: a folder name holds a NUL byte\n"},
   };
 }
 
@@ -1007,6 +1064,7 @@ INSTANTIATE_TEST_SUITE_P(Messages, HostileInput, testing::ValuesIn(messageCases(
 INSTANTIATE_TEST_SUITE_P(Documents, HostileInput, testing::ValuesIn(documentCases()), caseName);
 INSTANTIATE_TEST_SUITE_P(Output, HostileInput, testing::ValuesIn(outputCases()), caseName);
 INSTANTIATE_TEST_SUITE_P(Losses, HostileInput, testing::ValuesIn(lossCases()), caseName);
+INSTANTIATE_TEST_SUITE_P(Silent, HostileInput, testing::ValuesIn(silentCases()), caseName);
 INSTANTIATE_TEST_SUITE_P(NulByte, HostileInput, testing::ValuesIn(nulByteCases()),
                          caseName);
 
