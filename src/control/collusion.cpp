@@ -77,6 +77,9 @@ bool TCollusion::runStudy(const TParamFile& map, std::int32_t entries, TLog& log
     locks.lock(outputFolders(config), [](const std::string& folder) {
       std::cerr << "collusion: waiting for another study writing into " << folder << '\n';
     });
+    // A long study shows how far it has come, on a terminal only.
+    TProgressLine progressLine = TProgressLine::forStandardError();
+    env.progressLine = &progressLine;
     env.progress("log_start_collusion", "", false);
     try {
       result = runSteps(map);
@@ -89,6 +92,8 @@ bool TCollusion::runStudy(const TParamFile& map, std::int32_t entries, TLog& log
     }
     env.progress("log_end_collusion", "", false);
     const std::string logPath = env.saveLog();
+    progressLine.finish();
+    env.progressLine = nullptr;
     if (logPath.empty()) result = false;
     if (!logPath.empty() && logPath != config.logFilePath) {
       std::cerr << "collusion: the log is in " << logPath << ", since " << config.logFilePath

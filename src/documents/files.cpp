@@ -127,7 +127,9 @@ std::int32_t TFiles::saveVocabularies() {
   const std::string& directory = environment->config->dirVocabularies;
   std::int32_t saved = 0;
   TVocabularyScratch scratch;
+  std::int64_t done = 0;
   for (const auto& doc : docs_) {
+    showProgress("Saving vocabularies", ++done, count());
     if (doc->saveVocabulary(directory, *environment, scratch)) {
       ++saved;
     } else {

@@ -25,7 +25,9 @@ std::int32_t TReports::saveAll() {
   // One set of buffers serves every file.
   TVocabularyScratch vocabularyScratch;
   std::string& text = vocabularyScratch.text();
+  std::int64_t done = 0;
   for (const auto& report : reports_) {
+    showProgress("Saving reports", ++done, count());
     if (!report->save(dirReports, *environment, text)) {
       environment->warning("warning_report_not_saved", report->file1Name() + report->file2Name());
       continue;

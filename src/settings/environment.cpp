@@ -72,6 +72,10 @@ void logWarning(std::string_view key, std::string_view argument) {
   if (environment) environment->warning(key, argument);
 }
 
+void showProgress(std::string_view step, std::int64_t done, std::int64_t total) {
+  if (environment && environment->progressLine) environment->progressLine->update(step, done, total);
+}
+
 void logError(std::string_view key, std::string_view argument) {
   if (environment) environment->error(key, argument);
 }

@@ -7,6 +7,7 @@
 #include "base/directory_handles.h"
 #include "base/file_identity.h"
 #include "base/output_names.h"
+#include "base/progress_line.h"
 #include "log/log.h"
 #include "settings/config.h"
 #include "settings/param_file.h"
@@ -60,6 +61,8 @@ class TEnvironment {
   std::unique_ptr<TOutputNames> outputNames;
   // Handles of the directories output files go into.
   std::unique_ptr<TDirectoryHandles> outputDirectories;
+  // The line that shows a long step's progress on a terminal; none without.
+  TProgressLine* progressLine = nullptr;
   // The files the study reads (configuration, messages, language file,
   // documents), which no output may replace.
   TFileIdentities inputs;
@@ -79,6 +82,9 @@ extern TEnvironment* environment;
 void logProgress(std::string_view key, std::string_view argument, bool withLap);
 void logWarning(std::string_view key, std::string_view argument);
 void logError(std::string_view key, std::string_view argument);
+// Shows that done of total items of step are done on the running study's
+// progress line, if it has one.
+void showProgress(std::string_view step, std::int64_t done, std::int64_t total);
 // A warning entry that belongs with the progress entries: added only when
 // isToshowLog is on.
 void logWarningWithProgress(std::string_view key, std::string_view argument);

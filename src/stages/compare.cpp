@@ -181,6 +181,7 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
       const auto result = resultOf(first, second, common);
       offer(first, second, *result, pairVocabulary, reports, added);
     }
+    showProgress("Comparing documents", i + 1, firsts);
   }
   return added;
 }

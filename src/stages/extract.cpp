@@ -100,6 +100,7 @@ std::int32_t TExtractGrams::run(TFiles& files) {
     TDoc* doc = files.get(i);
     if (extractDocument(doc, counter) >= 0) {
       ++i;
+      showProgress("Extracting chunks", i, size);
       continue;
     }
     const std::string path = doc->fullPath();

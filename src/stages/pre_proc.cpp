@@ -55,7 +55,10 @@ TUnicodeSteps TPreProcDoc::unicodeSteps() const {
 std::int32_t TPreProcDoc::run(TFiles& files) {
   logProgress("log_start_preProc", "", false);
   const std::int32_t n = files.count();
-  for (std::int32_t i = 0; i < n; ++i) processDocument(*files.get(i));
+  for (std::int32_t i = 0; i < n; ++i) {
+    processDocument(*files.get(i));
+    showProgress("Pre-processing documents", i + 1, n);
+  }
   return files.count();
 }
 
