@@ -16,6 +16,13 @@ Entry entryAt(const std::string& path) {
 
 constexpr std::string_view kDefaultOutput = "collusion-results";
 
+bool isLanguage(std::string_view code) {
+  for (const std::string_view known : {"en", "fr", "de", "es", "pt", "it", "nl", "sv", "pl", "ru"}) {
+    if (code == known) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 TCommandLine parseCommandLine(int argc, char* argv[]) {
@@ -34,10 +41,27 @@ TCommandLine parseCommandLine(int argc, char* argv[]) {
     line.error = std::move(text);
     return line;
   };
-  if (first == "--output") {
-    if (argc != 4) return error("--output takes a folder for the outputs and a folder of documents");
-    line.output = argv[2];
-    line.folder = argv[3];
+  if (first == "--output" || first == "--language") {
+    // Options of the quick study, then its folder, the last argument.
+    line.output = kDefaultOutput;
+    int i = 1;
+    for (; i + 1 < argc && std::string_view(argv[i]).starts_with("--"); i += 2) {
+      const std::string_view option = argv[i];
+      if (option == "--output") {
+        line.output = argv[i + 1];
+      } else if (option == "--language") {
+        line.language = argv[i + 1];
+        if (!isLanguage(line.language)) {
+          return error("no language " + line.language + " (en, fr, de, es, pt, it, nl, sv, pl, ru)");
+        }
+      } else {
+        return error("unknown option " + std::string(option) + " (see --help)");
+      }
+    }
+    if (i != argc - 1) {
+      return error("--output and --language each take a value, and a folder of documents follows");
+    }
+    line.folder = argv[i];
     if (entryAt(line.output) == Entry::other) {
       return error("the output folder " + line.output + " is a file");
     }

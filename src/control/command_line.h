@@ -9,6 +9,8 @@
 //   FOLDER                   a quick study of a folder's documents, when the
 //                            single argument names a folder
 //   --output DIR FOLDER      the same, its outputs under DIR
+//   --language CODE FOLDER   the same by the Unicode rules of a language,
+//                            stop words removed (both options may be given)
 //   --anything-else          an error
 struct TCommandLine {
   enum class Kind { config, help, version, quickStudy, error };
@@ -18,6 +20,8 @@ struct TCommandLine {
   // The documents' folder and the outputs' folder (quickStudy).
   std::string folder;
   std::string output;
+  // The language's code (en, fr, ...) when --language gives one.
+  std::string language;
   // One line saying what is wrong (error).
   std::string error;
 };

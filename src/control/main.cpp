@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
   if (line.kind == TCommandLine::Kind::quickStudy) {
     std::cout << "Documents folder: " << line.folder << '\n' << std::flush;
     std::string error;
-    if (!prepareQuickStudy(line.folder, line.output, quickMap, error)) {
+    if (!prepareQuickStudy(line.folder, line.output, line.language, quickMap, error)) {
       std::cerr << "collusion: " << error << '\n';
       return 1;
     }
@@ -74,7 +74,8 @@ int main(int argc, char* argv[]) {
   auto collusion = std::make_unique<TCollusion>();
   try {
     const bool done = line.kind == TCommandLine::Kind::quickStudy
-                          ? collusion->runStudy(quickMap, quickMap.count(), log, "", kBuiltInEnglish)
+                          ? collusion->runStudy(quickMap, quickMap.count(), log, "",
+                                                builtInLanguage(line.language.empty() ? "en" : line.language))
                           : collusion->run(line.configPath, log);
     status = done ? 0 : 1;
   } catch (const std::bad_alloc&) {

@@ -26,8 +26,8 @@ bool isUnder(const std::string& path, const TFileIdentity& outputs) {
 
 }  // namespace
 
-bool prepareQuickStudy(const std::string& folder, const std::string& output, TParamFile& map,
-                       std::string& error) {
+bool prepareQuickStudy(const std::string& folder, const std::string& output,
+                       const std::string& language, TParamFile& map, std::string& error) {
   const std::string results = joinPath(output, "results");
   const std::string vocabularies = joinPath(output, "vocabularies");
   const std::string log = joinPath(output, "log");
@@ -50,6 +50,10 @@ bool prepareQuickStudy(const std::string& folder, const std::string& output, TPa
   map.set("dirResults", results);
   map.set("saveLogIn", log);
   map.set("pairFiles", "0");
+  if (!language.empty()) {
+    map.set("unicodeText", "1");
+    map.set("removeStopWords", "1");
+  }
   TFileIdentity outputs;
   const bool outputsKnown = identityOfPath(output, outputs);
   std::size_t n = 0;

@@ -12,5 +12,7 @@ class TParamFile;
 //
 // Makes those folders when missing and fills map with the study's settings.
 // False, with error saying why, when a folder cannot be made.
-bool prepareQuickStudy(const std::string& folder, const std::string& output, TParamFile& map,
-                       std::string& error);
+// With a language (its code), the study also follows the Unicode rules and
+// removes the language's stop words.
+bool prepareQuickStudy(const std::string& folder, const std::string& output,
+                       const std::string& language, TParamFile& map, std::string& error);
