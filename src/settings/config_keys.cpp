@@ -185,12 +185,21 @@ void appendWrapped(std::string& help, std::size_t start, std::string_view text,
 
 constexpr std::string_view kUsageHead =
     "Usage: collusion CONFIG-FILE\n"
+    "       collusion [--output DIR] [--language CODE] FOLDER\n"
     "       collusion --help | -h\n"
     "       collusion --version\n"
     "\n"
     "With CONFIG-FILE, runs the study that the file describes in lines of\n"
     "key=value. Blanks around keys and values do not count, a line beginning\n"
     "with // is a comment, and the first line that gives a key wins.\n"
+    "\n"
+    "With FOLDER, runs a quick study of every file in FOLDER and its\n"
+    "subfolders (hidden ones skipped): lower case, punctuation and numbers\n"
+    "removed with the built-in English language file, chunks of 3 words, every\n"
+    "pair compared, results on, no per-pair files. The outputs go under DIR\n"
+    "(default collusion-results) in results/, vocabularies/ and log/. --language\n"
+    "CODE (en fr de es pt it nl sv pl ru) follows the Unicode rules of that\n"
+    "language and removes its stop words.\n"
     "\n"
     "Configuration keys (N is 1, 2, ... without gaps):\n";
 
@@ -199,6 +208,8 @@ constexpr std::string_view kUsageTail =
     "Exit status:\n"
     "  0      the study ran and every step succeeded\n"
     "  1      the study failed, or the configuration has no usable line\n"
+    "  2      a wrong command line: an unknown option, a FOLDER that is missing,\n"
+    "         a DIR that is a file\n"
     "  255    the configuration or message file cannot be read\n"
     "  128+N  ended by signal N (130 for an interrupt)\n";
 
