@@ -25,6 +25,7 @@
 #                  similarity-tester package when missing and run as root)
 #   --settle S     seconds to wait after deleting a run's outputs (default 35)
 #   --results      the study also writes its results folder (dirResults)
+#   --set K=V      adds the setting K=V to the study (unicodeText=1, say); repeatable
 #
 # One sitting: build the release preset, generate the corpus (or reuse it when
 # the same parameters made it before), then for each run, alternately: drop the
@@ -49,7 +50,7 @@ workload=""
 docs="" words="" mode=""
 runs=5 grams=3 seed=1 copies=0.3
 scratch="/tmp/collusion-bench"
-build=1 sim=1 settle=35 program="" results=0
+build=1 sim=1 settle=35 program="" results=0 settings=()
 while [[ $# -gt 0 ]]; do
   case "$1" in
     W1|W1R|W2|W3|scale) workload="$1" ;;
@@ -66,6 +67,7 @@ while [[ $# -gt 0 ]]; do
     --no-sim) sim=0 ;;
     --settle) settle="$2"; shift ;;
     --results) results=1 ;;
+    --set) settings+=("$2"); shift ;;
     -h|--help) usage 0 ;;
     *) echo "run.sh: unknown argument '$1'" >&2; usage 2 >&2 ;;
   esac
@@ -202,6 +204,11 @@ for entry in "${configs[@]}"; do
       mkdir -p "$corpus/out/results"
       config="$corpus/study-results.cfg"
       { cat "$corpus/study.cfg"; echo "dirResults=$corpus/out/results"; } >"$config"
+    fi
+    if [[ ${#settings[@]} -gt 0 ]]; then
+      # Settings given first win, since the first line that gives a key does.
+      { printf '%s\n' "${settings[@]}"; cat "$config"; } >"$corpus/study-set.cfg"
+      config="$corpus/study-set.cfg"
     fi
     # Dirty pages of the previous run (and the discards of its deletion) are
     # flushed before the clock starts, so they don't land in this run. ext4
