@@ -12,16 +12,19 @@
 
 namespace {
 
-using Lists = std::array<std::vector<std::string>, 3>;  // stop words, punctuation, numbers
+// Stop words, punctuation, numbers and the stemmer's name.
+using Lists = std::array<std::vector<std::string>, 4>;
 
-constexpr std::array<std::string_view, 3> kStart = {"[start stopWords]", "[start punctuation]",
-                                                    "[start numbers]"};
-constexpr std::array<std::string_view, 3> kStop = {"[stop stopWords]", "[stop punctuation]",
-                                                   "[stop numbers]"};
-constexpr std::array<std::string_view, 3> kNames = {"stop words", "punctuation", "numbers"};
+constexpr std::array<std::string_view, 4> kStart = {"[start stopWords]", "[start punctuation]",
+                                                    "[start numbers]", "[start stemmer]"};
+constexpr std::array<std::string_view, 4> kStop = {"[stop stopWords]", "[stop punctuation]",
+                                                   "[stop numbers]", "[stop stemmer]"};
+constexpr std::array<std::string_view, 4> kNames = {"stop words", "punctuation", "numbers",
+                                                    "stemmer"};
 
 // Lines end at a line feed (CR LF read as one); a last line needs none. A line
-// holding a start marker (stop words before punctuation before numbers) empties
+// holding a start marker (stop words before punctuation before numbers before
+// the stemmer) empties
 // that list and fills it with the following non-empty lines up to one holding
 // its stop marker.
 Lists reread(std::string_view bytes) {
@@ -67,6 +70,11 @@ void checkLists(const TWordLists& wordLists, const Lists& expected, std::string_
       fuzz::checkEqual(what + ": entry " + std::to_string(i), expected[section][i], list[i]);
     }
   }
+
+  // The stemmer section names one stemmer: its first entry.
+  fuzz::checkEqual(std::string(when) + ", stemmer",
+                   expected[3].empty() ? std::string() : expected[3].front(),
+                   wordLists.stemmerLanguage());
 
   fuzz::checkEqual("stopWordCount", static_cast<long long>(wordLists.stopWords().size()),
                    wordLists.stopWordCount());
