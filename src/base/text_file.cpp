@@ -193,9 +193,11 @@ TWriteResult publish(int fd, const char* named, int folder, const char* name,
 }
 
 // Writes data into a new file in folder and names it name: an unnamed file
-// where the system makes them, else one under a temporary name.
+// where the system makes them, else one under a temporary name. created
+// tells whether a file could be made in folder at all.
 TWriteResult writeInFolder(int folder, const char* name, std::string_view data,
-                           const TFileIdentities* inputs) {
+                           const TFileIdentities* inputs, bool& created) {
+  created = false;
   const char* named = nullptr;
   int fd = procLinksWork() ? ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
   if (fd < 0) {
@@ -209,6 +211,7 @@ TWriteResult writeInFolder(int folder, const char* name, std::string_view data,
       return TWriteResult::failed;
     }
   }
+  created = true;
   TWriteResult result = writeAll(fd, data) ? TWriteResult::written : TWriteResult::failed;
   if (result == TWriteResult::written) result = publish(fd, named, folder, name, inputs);
   else if (named) {
@@ -257,17 +260,19 @@ TWriteResult writeOutputFile(TDirectoryHandles* handles, const std::string& path
   std::string directory = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
   const char* name = cut == std::string::npos ? path.c_str() : path.c_str() + cut + 1;
   if (*name == '\0') return TWriteResult::failed;
-  // The folder's handle, when it is still the folder of that name; should the
-  // write fail through it (the folder was removed or replaced since), the
-  // folder is opened again as its path stands.
+  // The folder's handle, when it is still the folder of that name; should no
+  // file be made through it (the folder was removed or replaced since), the
+  // folder is opened again as its path stands. A write that failed later (a
+  // full disk) is not tried twice.
+  bool created = false;
   const int handle = handles ? handles->handleOf(directory) : -1;
   if (handle >= 0) {
-    const TWriteResult result = writeInFolder(handle, name, data, inputs);
-    if (result != TWriteResult::failed) return result;
+    const TWriteResult result = writeInFolder(handle, name, data, inputs, created);
+    if (result != TWriteResult::failed || created) return result;
   }
   const int folder = ::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (folder < 0) return TWriteResult::failed;
-  const TWriteResult result = writeInFolder(folder, name, data, inputs);
+  const TWriteResult result = writeInFolder(folder, name, data, inputs, created);
   ::close(folder);
   return result;
 }

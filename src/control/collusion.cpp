@@ -27,13 +27,7 @@ TCollusion::~TCollusion() {
     environment_.reset();
     environment = nullptr;
   }
-  leftOut_.reset();
-  templates_.reset();
-  files_.reset();
-  preProc_.reset();
-  extract_.reset();
-  compare_.reset();
-  reports_.reset();
+  releaseObjects();
 }
 
 bool TCollusion::run(const std::string& path, TLog& log) {

@@ -237,25 +237,7 @@ TOriginText::TOriginText(std::string_view raw, const TPreProcSwitches& switches,
   text_.swap(text.bytes);
   origins_.swap(text.origins);
 
-  const std::size_t n = text_.size();
-  for (std::size_t i = 0; i < n;) {
-    while (i < n && isBlank(text_[i])) ++i;
-    if (i == n) break;
-    const std::size_t start = i;
-    TOriginWord word;
-    bool any = false;
-    for (; i < n && !isBlank(text_[i]); ++i) {
-      if (origins_[i] == kNoOrigin) continue;
-      if (!any) word.from = origins_[i];
-      word.to = origins_[i] + 1;
-      any = true;
-    }
-    // Only blanks and the final line feed are made up, so every word holds
-    // a raw byte; an empty range keeps the words in order regardless.
-    if (!any) word.from = word.to = words_.empty() ? 0 : words_.back().to;
-    word.text = std::string_view(text_).substr(start, i - start);
-    words_.push_back(word);
-  }
+  splitWords(nullptr);
 }
 
 TOriginText::TOriginText(std::string_view raw, TUnicodeText& unicode) {
@@ -283,6 +265,11 @@ TOriginText::TOriginText(std::string_view raw, TUnicodeText& unicode) {
     }
     ends[i] = after;
   }
+  splitWords(&ends);
+}
+
+void TOriginText::splitWords(const std::vector<std::size_t>* ends) {
+  const std::size_t n = text_.size();
   for (std::size_t i = 0; i < n;) {
     while (i < n && isBlank(text_[i])) ++i;
     if (i == n) break;
@@ -292,9 +279,11 @@ TOriginText::TOriginText(std::string_view raw, TUnicodeText& unicode) {
     for (; i < n && !isBlank(text_[i]); ++i) {
       if (origins_[i] == kNoOrigin) continue;
       if (!any) word.from = origins_[i];
-      word.to = ends[i];
+      word.to = ends ? (*ends)[i] : origins_[i] + 1;
       any = true;
     }
+    // Only blanks and the final line feed are made up, so every word holds
+    // a raw byte; an empty range keeps the words in order regardless.
     if (!any) word.from = word.to = words_.empty() ? 0 : words_.back().to;
     word.text = std::string_view(text_).substr(start, i - start);
     words_.push_back(word);

@@ -70,6 +70,11 @@ class TOriginText {
   std::vector<TOriginChunk> chunks(std::int32_t gramsSize) const;
 
  private:
+  // Splits text() into words at the "C" locale's white space. A word ends at
+  // ends[i] for its last byte i with an origin, or one past that origin when
+  // ends is null.
+  void splitWords(const std::vector<std::size_t>* ends);
+
   std::string text_;
   std::vector<std::size_t> origins_;
   std::vector<TOriginWord> words_;
