@@ -77,6 +77,10 @@ std::uint32_t TStringTable::intern(std::string_view text, std::uint32_t h) {
   return id;
 }
 
+std::uint32_t TStringTable::hashOf(std::string_view text) {
+  return static_cast<std::uint32_t>(hashBytes(text));
+}
+
 TStringTable::Batch::Batch(TStringTable& table, std::vector<std::uint32_t>& ids)
     : table_(table), ids_(ids), deep_(table.size() >= kDeep) {}
 
@@ -95,7 +99,7 @@ void TStringTable::Batch::makeRoom() {
   }
 }
 
-void TStringTable::Batch::push(std::string_view text) {
+void TStringTable::Batch::push(std::string_view text, std::uint32_t hash) {
   // Each pending text goes through three loads, a few texts apart: its table
   // slot, then where the text found there is kept, then that text.
   if (deep_ && pending_ > kWhereStep) {
@@ -104,7 +108,7 @@ void TStringTable::Batch::push(std::string_view text) {
   if (deep_ && pending_ > kTextStep) {
     table_.prefetchTextFound(hashes_[(next_ + kDepth - kTextStep) % kDepth]);
   }
-  hashes_[next_] = static_cast<std::uint32_t>(hashBytes(text));
+  hashes_[next_] = hash;
   table_.prefetchSlot(hashes_[next_]);
   texts_[next_] = text;
   next_ = (next_ + 1) % kDepth;

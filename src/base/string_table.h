@@ -37,6 +37,8 @@ class TStringTable {
     return {start, length};
   }
   std::uint32_t size() const { return static_cast<std::uint32_t>(starts_.size()); }
+  // The hash the table files text under, for handing in with Batch::add.
+  static std::uint32_t hashOf(std::string_view text);
 
   // Calls visit(i, text(ids[i])) for i from 0 to count - 1. Ids spread over
   // a large table are looked up ahead of their turn, so that the visits do
@@ -63,7 +65,12 @@ class TStringTable {
     // Hands in the next text, a view that must stay valid until flush().
     void add(std::string_view text) {
       makeRoom();
-      push(text);
+      push(text, hashOf(text));
+    }
+    // The same, with hashOf(text) worked out already.
+    void add(std::string_view text, std::uint32_t hash) {
+      makeRoom();
+      push(text, hash);
     }
     // A buffer of the batch's own to build the next text in, then handed in
     // with addBuilt().
@@ -71,7 +78,7 @@ class TStringTable {
       makeRoom();
       return built_[next_];
     }
-    void addBuilt() { push(built_[next_]); }
+    void addBuilt() { push(built_[next_], hashOf(built_[next_])); }
     // Interns every text still pending.
     void flush();
 
@@ -84,7 +91,7 @@ class TStringTable {
     static constexpr std::uint32_t kDeep = 1 << 16;
 
     void makeRoom();
-    void push(std::string_view text);
+    void push(std::string_view text, std::uint32_t hash);
 
     TStringTable& table_;
     std::vector<std::uint32_t>& ids_;

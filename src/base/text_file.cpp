@@ -89,29 +89,65 @@ bool pathExists(const std::string& path) {
 
 namespace {
 
-// The temporary name a write has in its folder right now, if any, so that an
-// interrupted program can remove it. Only the signal handler reads it.
-volatile std::sig_atomic_t temporaryActive = 0;
-int temporaryFolder = AT_FDCWD;
-char temporaryName[64];
-std::uint64_t temporaryCount = 0;
+// The temporary names writes have in their folders right now, so that an
+// interrupted program can remove them: one slot per thread writing at once.
+// A slot's state goes from free to taken (its owner fills it in) to active
+// (the signal handler may read it) and back to free; every step is one
+// lock-free atomic store or exchange, which a signal handler may see halfway.
+struct TemporarySlot {
+  std::atomic<int> state{0};
+  int folder = AT_FDCWD;
+  char name[64] = {};
+};
+constexpr int kFree = 0;
+constexpr int kTaken = 1;
+constexpr int kActive = 2;
+// More slots than the most threads that write at once (the study's threads
+// and the thread that started them).
+constexpr std::size_t kTemporarySlots = 96;
+TemporarySlot temporarySlots[kTemporarySlots];
+std::atomic<std::uint64_t> temporaryCount{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+// The slot of the calling thread's write in progress, or null.
+thread_local TemporarySlot* ownSlot = nullptr;
 
 void onInterrupt(int signal) {
-  if (temporaryActive) ::unlinkat(temporaryFolder, temporaryName, 0);
+  for (TemporarySlot& slot : temporarySlots) {
+    if (slot.state.load(std::memory_order_acquire) == kActive) {
+      ::unlinkat(slot.folder, slot.name, 0);
+    }
+  }
   ::_exit(128 + signal);
 }
 
-// Makes a fresh hidden name of the program's own in temporaryName and marks
-// it as the one to remove on interruption.
+// Makes a fresh hidden name of the program's own and marks it as one to
+// remove on interruption. The name lives until forgetTemporary.
 const char* nameTemporary(int folder) {
-  std::snprintf(temporaryName, sizeof temporaryName, ".collusion-%ld-%llu.tmp",
-                static_cast<long>(::getpid()), static_cast<unsigned long long>(++temporaryCount));
-  temporaryFolder = folder;
-  temporaryActive = 1;
-  return temporaryName;
+  static thread_local char unregistered[64];
+  TemporarySlot* slot = nullptr;
+  for (TemporarySlot& candidate : temporarySlots) {
+    int expected = kFree;
+    if (candidate.state.compare_exchange_strong(expected, kTaken, std::memory_order_acquire)) {
+      slot = &candidate;
+      break;
+    }
+  }
+  char* name = slot ? slot->name : unregistered;
+  std::snprintf(name, sizeof unregistered, ".collusion-%ld-%llu.tmp",
+                static_cast<long>(::getpid()),
+                static_cast<unsigned long long>(temporaryCount.fetch_add(1) + 1));
+  ownSlot = slot;
+  if (slot) {
+    slot->folder = folder;
+    slot->state.store(kActive, std::memory_order_release);
+  }
+  return name;
 }
 
-void forgetTemporary() { temporaryActive = 0; }
+void forgetTemporary() {
+  if (ownSlot) ownSlot->state.store(kFree, std::memory_order_release);
+  ownSlot = nullptr;
+}
 
 // Whether unnamed files can be given a name through /proc.
 bool procLinksWork() {
@@ -275,6 +311,13 @@ TWriteResult writeOutputFile(TDirectoryHandles* handles, const std::string& path
   const TWriteResult result = writeInFolder(folder, name, data, inputs, created);
   ::close(folder);
   return result;
+}
+
+bool inputStandsAt(const std::string& path, const TFileIdentities& inputs) {
+  struct stat st {};
+  if (!usablePath(path) || ::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  return inputs.contains(
+      {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)});
 }
 
 bool writeWholeFile(TDirectoryHandles* handles, const std::string& path, std::string_view data) {

@@ -60,6 +60,10 @@ enum class TWriteResult {
                                            std::string_view data,
                                            const TFileIdentities* inputs);
 
+// Whether the file at path (not followed if a link) is one of inputs, so
+// that writeOutputFile would leave it alone.
+[[nodiscard]] bool inputStandsAt(const std::string& path, const TFileIdentities& inputs);
+
 // writeOutputFile without inputs: true when written.
 [[nodiscard]] bool writeWholeFile(TDirectoryHandles* handles, const std::string& path,
                                   std::string_view data);

@@ -3,6 +3,7 @@
 #include "base/file_identity.h"
 #include "base/folder_listing.h"
 #include "base/text_file.h"
+#include "base/work_pool.h"
 #include "settings/environment.h"
 #include "settings/param_file.h"
 
@@ -125,6 +126,8 @@ bool TFiles::allExist() const {
 std::int32_t TFiles::saveVocabularies() {
   if (!environment || environment->config->dirVocabularies.empty()) return -1;
   const std::string& directory = environment->config->dirVocabularies;
+  const auto workers = static_cast<std::size_t>(environment->config->threadCount());
+  if (workers > 1 && docs_.size() > 1) return saveVocabulariesOnThreads(directory, workers);
   std::int32_t saved = 0;
   TVocabularyScratch scratch;
   std::int64_t done = 0;
@@ -134,6 +137,36 @@ std::int32_t TFiles::saveVocabularies() {
       ++saved;
     } else {
       environment->warning("warning_vocabulary_not_saved", doc->fullPath());
+    }
+  }
+  return saved;
+}
+
+std::int32_t TFiles::saveVocabulariesOnThreads(const std::string& directory, std::size_t workers) {
+  // Names are claimed and the log written on this thread, in document order;
+  // the files are formatted and written on the workers.
+  std::vector<TClaimedOutput> outputs(docs_.size());
+  for (std::size_t i = 0; i < docs_.size(); ++i) {
+    outputs[i].directory = directory;
+    outputs[i].name = std::string(docs_[i]->stem()) + ".voc";
+    outputs[i].extension = ".voc";
+    environment->claimOutput(outputs[i]);
+  }
+  std::vector<TVocabularyScratch> scratches(workers);
+  runOnWorkers(workers, docs_.size(), [&](std::size_t worker, std::size_t i) {
+    TVocabularyScratch& scratch = scratches[worker];
+    std::string& text = scratch.text();
+    text.clear();
+    docs_[i]->vocabulary()->appendFileText(text, scratch);
+    environment->writeClaimed(outputs[i], text);
+  });
+  showProgress("Saving vocabularies", count(), count());
+  std::int32_t saved = 0;
+  for (std::size_t i = 0; i < docs_.size(); ++i) {
+    if (environment->finishOutput(outputs[i])) {
+      ++saved;
+    } else {
+      environment->warning("warning_vocabulary_not_saved", docs_[i]->fullPath());
     }
   }
   return saved;

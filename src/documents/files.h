@@ -66,6 +66,9 @@ class TFiles {
   TChunkDictionary& dictionary() const { return *dictionary_; }
 
  private:
+  // saveVocabularies with the files formatted and written on workers threads.
+  std::int32_t saveVocabulariesOnThreads(const std::string& directory, std::size_t workers);
+
   std::unique_ptr<TChunkDictionary> ownDictionary_;
   TChunkDictionary* dictionary_;
   std::vector<std::unique_ptr<TDoc>> docs_;

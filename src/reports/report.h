@@ -23,6 +23,9 @@ class TReport {
   // The same as an output of the study that outputs runs, the text built in
   // buffer: a name the study used already is renamed.
   virtual bool save(const std::string& directory, TEnvironment& outputs, std::string& buffer) = 0;
+  // Appends the bytes of the report file, named file1Name() + "." +
+  // file2Name(), to text. Reports of different pairs may do so at once.
+  virtual void appendFileText(std::string& text) const = 0;
   // Takes the values of a comparison result.
   virtual void fill(const TParamFile& result) = 0;
   // Takes ownership of the pair's shared-chunk vocabulary.
@@ -65,7 +68,7 @@ class TReportGrams : public TReport {
   bool isValid() const;
   // The bytes of the report file.
   std::string fileText() const;
-  void appendFileText(std::string& text) const;
+  void appendFileText(std::string& text) const override;
 
  private:
   double similarity_ = 0;

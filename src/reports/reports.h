@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "reports/report.h"
@@ -34,5 +36,12 @@ class TReports {
   bool allValid() const;
 
  private:
+  // saveAll with the files formatted and written on workers threads.
+  std::int32_t saveAllOnThreads(std::size_t workers);
+  // The reports from begin to end, with a buffer and a scratch per worker.
+  std::int32_t saveBlockOnThreads(std::size_t begin, std::size_t end,
+                                  std::vector<std::string>& buffers,
+                                  std::vector<TVocabularyScratch>& scratches);
+
   std::vector<std::unique_ptr<TReport>> reports_;
 };

@@ -8,6 +8,7 @@
 #include "settings/param_file.h"
 #include "base/parse_int.h"
 #include "base/text_file.h"
+#include "base/work_pool.h"
 
 namespace {
 
@@ -72,6 +73,16 @@ void TConfig::readResultsSettings(const TParamFile& map) {
       notes.push_back("resultsTop=" + top + " is out of range; using 200");
     }
   }
+  const std::string threadsText = map.get("threads");
+  if (!threadsText.empty()) {
+    std::int32_t value = 0;
+    if (parseLeadingInt(threadsText, value) && value >= 0 && value <= kMostThreads) {
+      threads = value;
+    } else {
+      notes.push_back("threads=" + threadsText + " is out of range (0 to " +
+                      std::to_string(kMostThreads) + "); using 0");
+    }
+  }
   if (map.get("pairFiles") == "0") {
     if (dirResults.empty()) {
       notes.push_back("pairFiles=0 needs dirResults; report files and pair vocabularies are "
@@ -80,6 +91,12 @@ void TConfig::readResultsSettings(const TParamFile& map) {
       pairFiles = false;
     }
   }
+}
+
+std::int32_t TConfig::threadCount() const {
+  if (threads > 0) return threads;
+  const std::size_t cores = usableCores();
+  return static_cast<std::int32_t>(cores < kMostThreads ? cores : kMostThreads);
 }
 
 bool parseFraction(std::string_view text, double& value) {

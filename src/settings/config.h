@@ -11,6 +11,8 @@ class TParamFile;
 inline const std::string kPlaceholder = "%S";
 // The name of the log file inside the directory saveLogIn names.
 inline constexpr std::string_view kLogFileName = "log.log";
+// The most threads the threads setting takes.
+inline constexpr std::int32_t kMostThreads = 64;
 
 // The settings of one study, converted once from the configuration map.
 // Switches are on only for the value "1"; numbers are read atoi-style and fall
@@ -62,6 +64,11 @@ struct TConfig {
   bool unicodeText = false;
   bool foldLookalikes = false;
   bool stemWords = false;
+  // Threads for the per-document stages and the saving of outputs: 0 for
+  // every core the process may run on, 1 for one thread, at most kMostThreads.
+  std::int32_t threads = 0;
+  // The number of threads threads stands for, at least 1.
+  std::int32_t threadCount() const;
   // The stemmer's language when given on the command line; else the
   // language file names it. Not a key.
   std::string stemmerLanguage;

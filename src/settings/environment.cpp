@@ -40,6 +40,32 @@ bool TEnvironment::saveOutput(std::string_view directory, std::string_view name,
   }
 }
 
+void TEnvironment::claimOutput(TClaimedOutput& output) {
+  bool renamed = false;
+  output.path = outputNames->claim(output.directory, output.name, output.extension, renamed);
+  for (;;) {
+    if (renamed) output.renames.push_back(output.path);
+    if (!inputStandsAt(output.path, inputs)) return;
+    output.path = outputNames->claim(output.directory, output.name, output.extension, renamed);
+  }
+}
+
+void TEnvironment::writeClaimed(TClaimedOutput& output, std::string_view data) const {
+  // The directory handles serve one thread: each write opens its folder.
+  output.result = writeOutputFile(nullptr, output.path, data, &inputs);
+}
+
+bool TEnvironment::finishOutput(const TClaimedOutput& output) {
+  ++outputsTried_;
+  for (const std::string& path : output.renames) {
+    ++outputsRenamed_;
+    warning("warning_output_renamed", path);
+  }
+  if (output.result == TWriteResult::written) return true;
+  ++outputsLost_;
+  return false;
+}
+
 std::string TEnvironment::saveLog() {
   ++outputsTried_;
   std::string path = config->logFilePath;

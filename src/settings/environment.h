@@ -3,14 +3,31 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/directory_handles.h"
 #include "base/file_identity.h"
 #include "base/output_names.h"
 #include "base/progress_line.h"
+#include "base/text_file.h"
 #include "log/log.h"
 #include "settings/config.h"
 #include "settings/param_file.h"
+
+// An output whose name is claimed ahead of its writing, so that outputs can
+// be written side by side and their log entries added afterwards in the
+// order saveOutput would add them.
+struct TClaimedOutput {
+  std::string directory;
+  std::string name;
+  std::string extension;
+  // Where the output goes.
+  std::string path;
+  // The paths warning_output_renamed names for it, in order; logged by
+  // finishOutput.
+  std::vector<std::string> renames;
+  TWriteResult result = TWriteResult::failed;
+};
 
 // What every part of a study reaches: its settings, its message texts, its
 // run log and the output paths it has used. One exists while a study runs,
@@ -43,6 +60,16 @@ class TEnvironment {
   // could not be written; it then counts as lost.
   bool saveOutput(std::string_view directory, std::string_view name, std::string_view extension,
                   std::string_view data);
+  // saveOutput in three steps. claimOutput, on the study's thread in the
+  // order saveOutput would be called, claims output's name as saveOutput
+  // does (a name where an input stands is passed over then) and keeps the
+  // renames instead of logging them. writeClaimed writes data at the claimed
+  // path and may run on several threads at once, each for its own output.
+  // finishOutput, on the study's thread in the same order, logs the renames,
+  // counts the output and returns whether it was written.
+  void claimOutput(TClaimedOutput& output);
+  void writeClaimed(TClaimedOutput& output, std::string_view data) const;
+  bool finishOutput(const TClaimedOutput& output);
   // Writes the lines of log to the settings' log file, renamed as saveOutput
   // does when an input stands there. Returns the path written, or empty when
   // the log could not be written (it then counts as lost).

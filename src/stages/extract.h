@@ -36,5 +36,9 @@ class TExtractGrams : public TExtract {
   void setGramsSize(std::int32_t size) { gramsSize_ = size; }
 
  private:
+  // run with documents' chunks cut on threads_ threads.
+  std::int32_t runOnThreads(TFiles& files);
+
   std::int32_t gramsSize_ = 3;
+  std::int32_t threads_ = 1;
 };

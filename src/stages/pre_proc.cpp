@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/string_table.h"
+#include "base/work_pool.h"
 #include "stages/unicode_text.h"
 #include "documents/files.h"
 #include "settings/config.h"
@@ -17,6 +18,7 @@ void TPreProcDoc::configure(const TConfig& config) {
   removeStopWords_ = config.removeStopWords;
   removeNumbers_ = config.removeNumbers;
   lowerCase_ = config.lowerCase;
+  threads_ = config.threadCount();
   if (config.languageText.empty()) {
     wordLists_.load(config.languageFileName);
   } else {
@@ -55,26 +57,56 @@ TUnicodeSteps TPreProcDoc::unicodeSteps() const {
 std::int32_t TPreProcDoc::run(TFiles& files) {
   logProgress("log_start_preProc", "", false);
   const std::int32_t n = files.count();
-  for (std::int32_t i = 0; i < n; ++i) {
-    processDocument(*files.get(i));
-    showProgress("Pre-processing documents", i + 1, n);
+  const auto count = static_cast<std::size_t>(n);
+  const std::size_t workers = std::min(static_cast<std::size_t>(threads_), count);
+  if (workers <= 1) {
+    for (std::int32_t i = 0; i < n; ++i) {
+      processDocument(*files.get(i));
+      showProgress("Pre-processing documents", i + 1, n);
+    }
+    return files.count();
   }
+  // The Unicode rules keep caches of their own: one set per worker. The
+  // progress entries are added afterwards, in document order.
+  std::vector<std::unique_ptr<TUnicodeText>> rules(workers);
+  if (unicode_) {
+    for (std::size_t w = 1; w < workers; ++w) {
+      rules[w] = std::make_unique<TUnicodeText>(unicodeSteps());
+    }
+  }
+  std::vector<std::vector<const char*>> logged(count);
+  runOnWorkers(workers, count, [&](std::size_t worker, std::size_t i) {
+    TUnicodeText* unicode = worker == 0 ? unicode_.get() : rules[worker].get();
+    rewriteDocument(*files.get(static_cast<std::int32_t>(i)), unicode, logged[i]);
+  });
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string& path = files.get(static_cast<std::int32_t>(i))->fullPath();
+    for (const char* key : logged[i]) logProgress(key, path, false);
+  }
+  showProgress("Pre-processing documents", n, n);
   return files.count();
 }
 
 void TPreProcDoc::processDocument(TDoc& doc) const {
+  std::vector<const char*> logged;
+  rewriteDocument(doc, unicode_.get(), logged);
+  for (const char* key : logged) logProgress(key, doc.fullPath(), false);
+}
+
+void TPreProcDoc::rewriteDocument(TDoc& doc, TUnicodeText* unicode,
+                                  std::vector<const char*>& logged) const {
   std::string working;
   working.reserve(doc.text().size() + 2);
   working += ' ';
   working += doc.text();
   working += ' ';
-  if (unicode_) {
-    if (!unicode_->rewrite(working)) return;
+  if (unicode) {
+    if (!unicode->rewrite(working)) return;
     for (const auto& [on, key] : {std::pair{removePontuation_, "log_punctuation_removed"},
                                   std::pair{removeNumbers_, "log_numbers_removed"},
                                   std::pair{lowerCase_, "log_lowercase_executed"},
                                   std::pair{removeStopWords_, "log_stopWord_removed"}}) {
-      if (on) logProgress(key, doc.fullPath(), false);
+      if (on) logged.push_back(key);
     }
     doc.setText(std::move(working));
     return;
@@ -99,7 +131,7 @@ void TPreProcDoc::processDocument(TDoc& doc) const {
   for (const Step& step : steps) {
     if (!step.on) continue;
     if (!step.apply(*this, working)) return;
-    logProgress(step.key, doc.fullPath(), false);
+    logged.push_back(step.key);
   }
   doc.setText(std::move(working));
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "stages/word_lists.h"
 
@@ -65,6 +66,11 @@ class TPreProcDoc : public TPreProc {
   bool unicodeText() const { return unicodeText_; }
 
  private:
+  // processDocument with the given Unicode rules (null without them),
+  // appending the message keys of its progress entries to logged instead of
+  // adding them.
+  void rewriteDocument(TDoc& doc, TUnicodeText* unicode, std::vector<const char*>& logged) const;
+
   TWordLists wordLists_;
   // The Unicode rules, when the study asks for them.
   std::unique_ptr<TUnicodeText> unicode_;
@@ -76,4 +82,6 @@ class TPreProcDoc : public TPreProc {
   bool removeStopWords_ = false;
   bool removeNumbers_ = false;
   bool lowerCase_ = false;
+  // Threads that run processDocument on documents side by side.
+  std::int32_t threads_ = 1;
 };

@@ -18,6 +18,7 @@ TEST(ConfigKeys, KnowsEveryKeyAndNumberedOnesByTheirNumber) {
       {"gramsSize", true},
       {"removePontuation", true},
       {"resultsTop", true},
+      {"threads", true},
       {"file1", true},
       {"file12", true},
       {"file3", true},

@@ -67,3 +67,26 @@ TEST(Config, TextsAndLogPath) {
   EXPECT_EQ("en.lang", c.languageFileName);
   EXPECT_EQ(1, c.preProcType);
 }
+
+TEST(Config, ThreadsFrom0To64ElseTheDefaultWithANote) {
+  struct Case {
+    const char* value;
+    int threads;
+    bool noted;
+  };
+  const Case cases[] = {
+      {"", 0, false},  {"0", 0, false},   {"1", 1, false},    {"2", 2, false},
+      {"64", 64, false}, {"65", 0, true}, {"-1", 0, true},    {"many", 0, false},
+      {"7x", 7, false}, {"99999999999", 0, true},
+  };
+  for (const Case& c : cases) {
+    const TConfig config = configOf({{"threads", c.value}});
+    EXPECT_EQ(c.threads, config.threads) << c.value;
+    EXPECT_EQ(c.noted, !config.notes.empty()) << c.value;
+    EXPECT_GE(config.threadCount(), 1) << c.value;
+    EXPECT_LE(config.threadCount(), kMostThreads) << c.value;
+    if (c.threads > 0) {
+      EXPECT_EQ(c.threads, config.threadCount()) << c.value;
+    }
+  }
+}

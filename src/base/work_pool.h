@@ -1,0 +1,76 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// The number of cores the process may run on, at least 1.
+std::size_t usableCores();
+
+// Calls work(worker, i) once for every i below count, on `workers` threads
+// at most: the calling thread is worker 0, the others are started for the
+// call and joined before it returns. Indices are handed out in increasing
+// order; a worker number identifies the thread's own scratch state.
+template <typename Work>
+void runOnWorkers(std::size_t workers, std::size_t count, Work&& work) {
+  std::atomic<std::size_t> next{0};
+  const auto loop = [&](std::size_t worker) {
+    for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;) {
+      work(worker, i);
+    }
+  };
+  std::vector<std::jthread> threads;
+  if (workers > count) workers = count;
+  for (std::size_t w = 1; w < workers; ++w) threads.emplace_back(loop, w);
+  loop(0);
+}
+
+// Calls prepare(worker, i) for every i below count on up to `workers`
+// threads and consume(i) on the calling thread in increasing order of i,
+// each once prepare(worker, i) has returned. Preparing runs at most `ahead`
+// indices past the last one consumed, so that at most that many prepared
+// items wait at a time. The calling thread prepares too (as worker 0) when
+// the next index is not taken yet.
+template <typename Prepare, typename Consume>
+void prepareAhead(std::size_t workers, std::size_t count, std::size_t ahead, Prepare&& prepare,
+                  Consume&& consume) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<char> ready(count, 0);
+  std::size_t taken = 0;
+  std::size_t consumed = 0;
+  const auto helper = [&](std::size_t worker) {
+    std::unique_lock lock(mutex);
+    for (;;) {
+      changed.wait(lock, [&] { return taken >= count || taken < consumed + ahead; });
+      if (taken >= count) return;
+      const std::size_t i = taken++;
+      lock.unlock();
+      prepare(worker, i);
+      lock.lock();
+      ready[i] = 1;
+      changed.notify_all();
+    }
+  };
+  std::vector<std::jthread> threads;
+  for (std::size_t w = 1; w < workers && w < count; ++w) threads.emplace_back(helper, w);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::unique_lock lock(mutex);
+    if (taken == i) {
+      taken = i + 1;
+      lock.unlock();
+      prepare(0, i);
+      lock.lock();
+      ready[i] = 1;
+    }
+    changed.wait(lock, [&] { return ready[i] != 0; });
+    lock.unlock();
+    consume(i);
+    lock.lock();
+    consumed = i + 1;
+    changed.notify_all();
+  }
+}

@@ -1,0 +1,38 @@
+#include "base/work_pool.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstddef>
+#include <vector>
+
+TEST(WorkPool, EveryIndexIsWorkedOnceWhateverTheWorkers) {
+  for (const std::size_t workers : {1u, 2u, 7u}) {
+    for (const std::size_t count : {0u, 1u, 3u, 100u}) {
+      std::vector<std::atomic<int>> seen(count);
+      runOnWorkers(workers, count, [&](std::size_t worker, std::size_t i) {
+        EXPECT_LT(worker, workers);
+        seen[i].fetch_add(1);
+      });
+      for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(1, seen[i].load()) << workers << " " << i;
+    }
+  }
+}
+
+TEST(WorkPool, PreparedItemsAreConsumedInOrderAfterTheirPreparing) {
+  for (const std::size_t workers : {1u, 2u, 7u}) {
+    for (const std::size_t ahead : {1u, 4u}) {
+      constexpr std::size_t kCount = 200;
+      std::vector<std::size_t> prepared(kCount, 0);
+      std::vector<std::size_t> consumed;
+      prepareAhead(
+          workers, kCount, ahead, [&](std::size_t, std::size_t i) { prepared[i] = i + 1; },
+          [&](std::size_t i) {
+            EXPECT_EQ(i + 1, prepared[i]);
+            consumed.push_back(i);
+          });
+      ASSERT_EQ(kCount, consumed.size());
+      for (std::size_t i = 0; i < kCount; ++i) EXPECT_EQ(i, consumed[i]);
+    }
+  }
+}
