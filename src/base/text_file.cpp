@@ -1,6 +1,7 @@
 #include "base/text_file.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,9 +92,19 @@ namespace {
 
 // The temporary names writes have in their folders right now, so that an
 // interrupted program can remove them: one slot per thread writing at once.
-// A slot's state goes from free to taken (its owner fills it in) to active
-// (the signal handler may read it) and back to free; every step is one
-// lock-free atomic store or exchange, which a signal handler may see halfway.
+// A slot goes from free to taken (its owner fills in the name), to creating
+// (the file at the name is being made), to active (the name may exist), and
+// back to free. Every step is one lock-free atomic store or exchange, which a
+// signal handler may see halfway.
+//
+// Other threads go on while one runs the handler, so a thread could make its
+// file just after the handler removed what it saw. To close that gap the
+// handler first raises `stopping` and then waits for every creation in
+// flight to end; a thread about to create checks `stopping` after announcing
+// itself and, when it is raised, steps back and waits for the handler to
+// end the process.
+// Both sides use sequentially consistent order, so one of them always sees
+// the other.
 struct TemporarySlot {
   std::atomic<int> state{0};
   int folder = AT_FDCWD;
@@ -101,19 +112,30 @@ struct TemporarySlot {
 };
 constexpr int kFree = 0;
 constexpr int kTaken = 1;
-constexpr int kActive = 2;
+constexpr int kCreating = 2;
+constexpr int kActive = 3;
 // More slots than the most threads that write at once (the study's threads
 // and the thread that started them).
 constexpr std::size_t kTemporarySlots = 96;
 TemporarySlot temporarySlots[kTemporarySlots];
 std::atomic<std::uint64_t> temporaryCount{0};
+std::atomic<int> stopping{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 // The slot of the calling thread's write in progress, or null.
 thread_local TemporarySlot* ownSlot = nullptr;
 
 void onInterrupt(int signal) {
+  stopping.store(1);
+  TemporarySlot* const own = ownSlot;
   for (TemporarySlot& slot : temporarySlots) {
-    if (slot.state.load(std::memory_order_acquire) == kActive) {
+    int state = slot.state.load();
+    // Another thread's creation ends in a moment; this thread's own cannot go
+    // on, so its name is removed whether the file was made or not.
+    while (state == kCreating && &slot != own) {
+      ::sched_yield();
+      state = slot.state.load();
+    }
+    if (state == kActive || (state == kCreating && &slot == own)) {
       ::unlinkat(slot.folder, slot.name, 0);
     }
   }
@@ -121,7 +143,8 @@ void onInterrupt(int signal) {
 }
 
 // Makes a fresh hidden name of the program's own and marks it as one to
-// remove on interruption. The name lives until forgetTemporary.
+// remove on interruption; the caller creates the file at the name at once
+// and then calls temporaryCreated. The name lives until forgetTemporary.
 const char* nameTemporary(int folder) {
   static thread_local char unregistered[64];
   TemporarySlot* slot = nullptr;
@@ -139,9 +162,20 @@ const char* nameTemporary(int folder) {
   ownSlot = slot;
   if (slot) {
     slot->folder = folder;
-    slot->state.store(kActive, std::memory_order_release);
+    slot->state.store(kCreating);
+    // An interruption is under way: its handler may have passed this slot
+    // already, so nothing may be created. The slot steps back so that the
+    // handler does not wait for it, and the handler ends the process.
+    if (stopping.load()) {
+      slot->state.store(kTaken);
+      for (;;) ::pause();
+    }
   }
   return name;
+}
+
+void temporaryCreated() {
+  if (ownSlot) ownSlot->state.store(kActive);
 }
 
 void forgetTemporary() {
@@ -200,7 +234,9 @@ TWriteResult publish(int fd, const char* named, int folder, const char* name,
     const TWriteResult occupant = checkOccupant(folder, name, inputs);
     if (occupant != TWriteResult::written) return occupant;
     named = nameTemporary(folder);
-    if (linkUnnamed(fd, folder, named) != 0) {
+    const int linked = linkUnnamed(fd, folder, named);
+    temporaryCreated();
+    if (linked != 0) {
       forgetTemporary();
       return TWriteResult::failed;
     }
@@ -242,6 +278,7 @@ TWriteResult writeInFolder(int folder, const char* name, std::string_view data,
     }
     named = nameTemporary(folder);
     fd = ::openat(folder, named, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    temporaryCreated();
     if (fd < 0) {
       forgetTemporary();
       return TWriteResult::failed;
@@ -285,6 +322,8 @@ void removeTemporaryOnInterrupt() {
   struct sigaction action {};
   action.sa_handler = onInterrupt;
   sigemptyset(&action.sa_mask);
+  sigaddset(&action.sa_mask, SIGINT);
+  sigaddset(&action.sa_mask, SIGTERM);
   ::sigaction(SIGINT, &action, nullptr);
   ::sigaction(SIGTERM, &action, nullptr);
 }
