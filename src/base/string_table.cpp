@@ -1,5 +1,7 @@
 #include "base/string_table.h"
 
+#include <algorithm>
+
 #include "base/hash.h"
 
 namespace {
@@ -12,6 +14,7 @@ TStringTable::TStringTable(std::size_t expected) {
   while (slots < expected * 2) slots *= 2;
   slots_.assign(slots, 0);
   mask_ = slots - 1;
+  limit_ = slots / 2;
   nextBlock_ = kSmallestBlock;
   while (nextBlock_ < kLargestBlock && nextBlock_ < expected * 16) nextBlock_ *= 2;
 }
@@ -34,8 +37,32 @@ const char* TStringTable::store(std::string_view text) {
   return start;
 }
 
-void TStringTable::grow() {
-  const std::size_t capacity = slots_.size() * 2;
+void TStringTable::rebuildIndex() {
+  std::size_t capacity = 16;
+  while (capacity < starts_.size() * 2 + 2) capacity *= 2;
+  slots_.assign(capacity, 0);
+  mask_ = capacity - 1;
+  limit_ = capacity / 2;
+  for (std::uint32_t id = 0; id < size(); ++id) {
+    const std::uint32_t h = hashOf(text(id));
+    std::size_t at = h & mask_;
+    while (slots_[at] != 0) at = (at + 1) & mask_;
+    slots_[at] = (std::uint64_t{h} << 32) | (id + 1);
+  }
+}
+
+void TStringTable::reserve(std::size_t count) {
+  if (count > starts_.capacity()) starts_.reserve(count);
+  if (slots_.empty() || count <= limit_) return;
+  std::size_t capacity = slots_.size();
+  while (count > capacity / 4 * 3) capacity *= 2;
+  if (capacity > slots_.size()) rehash(capacity);
+  limit_ = std::max(limit_, capacity / 4 * 3);
+}
+
+void TStringTable::grow() { rehash(slots_.size() * 2); }
+
+void TStringTable::rehash(std::size_t capacity) {
   std::vector<std::uint64_t, LargePageAllocator<std::uint64_t>> slots(capacity, 0);
   const std::size_t mask = capacity - 1;
   for (const std::uint64_t slot : slots_) {
@@ -46,9 +73,21 @@ void TStringTable::grow() {
   }
   slots_.swap(slots);
   mask_ = mask;
+  limit_ = capacity / 2;
+}
+
+void TStringTable::dropIndex() {
+  decltype(slots_)().swap(slots_);
+  mask_ = 0;
 }
 
 std::uint32_t TStringTable::find(std::string_view text) const {
+  if (slots_.empty()) {
+    for (std::uint32_t id = 0; id < size(); ++id) {
+      if (this->text(id) == text) return id;
+    }
+    return kNone;
+  }
   const auto h = static_cast<std::uint32_t>(hashBytes(text));
   for (std::size_t at = h & mask_;; at = (at + 1) & mask_) {
     const std::uint64_t slot = slots_[at];
@@ -63,6 +102,7 @@ std::uint32_t TStringTable::intern(std::string_view text) {
 }
 
 std::uint32_t TStringTable::intern(std::string_view text, std::uint32_t h) {
+  if (slots_.empty()) rebuildIndex();
   std::size_t at = h & mask_;
   for (;; at = (at + 1) & mask_) {
     const std::uint64_t slot = slots_[at];
@@ -73,7 +113,7 @@ std::uint32_t TStringTable::intern(std::string_view text, std::uint32_t h) {
   const auto id = static_cast<std::uint32_t>(starts_.size());
   starts_.push_back(store(text));
   slots_[at] = (std::uint64_t{h} << 32) | (id + 1);
-  if (starts_.size() * 2 > slots_.size()) grow();
+  if (starts_.size() > limit_) grow();
   return id;
 }
 
@@ -82,7 +122,10 @@ std::uint32_t TStringTable::hashOf(std::string_view text) {
 }
 
 TStringTable::Batch::Batch(TStringTable& table, std::vector<std::uint32_t>& ids)
-    : table_(table), ids_(ids), deep_(table.size() >= kDeep) {}
+    : table_(table), ids_(ids), deep_(table.size() >= kDeep) {
+  // Look-ups ahead read the index.
+  if (table_.slots_.empty()) table_.rebuildIndex();
+}
 
 void TStringTable::Batch::flush() {
   for (std::size_t i = 0; i < pending_; ++i) {

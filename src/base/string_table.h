@@ -27,8 +27,18 @@ class TStringTable {
 
   // The id of text, adding it when new.
   std::uint32_t intern(std::string_view text);
-  // The id of text, or kNone when it was never added.
+  // The id of text, or kNone when it was never added. Without the look-up
+  // index (see dropIndex) every text is compared in turn.
   std::uint32_t find(std::string_view text) const;
+  // Makes room for count texts in all, so that adding them never grows the
+  // table: growing holds the old and the new look-up index at once, at a
+  // moment when much else is held too. A table sized here may fill its
+  // index to three quarters rather than half.
+  void reserve(std::size_t count);
+  // Frees the look-up index, the larger part of a large table, once the
+  // caller has no more texts to look up; texts and ids stay. The next
+  // intern builds the index again.
+  void dropIndex();
   // The text of id (below size()).
   std::string_view text(std::uint32_t id) const {
     const char* start = starts_[id];
@@ -134,6 +144,9 @@ class TStringTable {
   }
   const char* store(std::string_view text);
   void grow();
+  // Moves the index into capacity slots.
+  void rehash(std::size_t capacity);
+  void rebuildIndex();
 
   // Texts live in blocks, each text preceded by its 32-bit length; blocks
   // double in size up to 1 MiB, so that a small table stays small.
@@ -146,4 +159,6 @@ class TStringTable {
   // and id + 1 in the low half.
   std::vector<std::uint64_t, LargePageAllocator<std::uint64_t>> slots_;
   std::size_t mask_ = 0;
+  // The size at which the index grows.
+  std::size_t limit_ = 0;
 };

@@ -268,6 +268,10 @@ bool TCollusion::buildVocabularies() {
   if (templates > 0) extract_->run(*templates_);
   environment->progress("log_extracted_chunks", "", true);
   leaveOutChunks();
+  // Comparing and saving read chunks by id only; the results look chunks up
+  // by text. Without them the dictionary's look-up index is given back
+  // before the comparison needs memory of its own.
+  if (environment->config->dirResults.empty()) files_->dictionary().dropIndex();
   return true;
 }
 

@@ -34,6 +34,8 @@ class TDoc {
   void setFileName(const std::string& value);
   void setDirectory(const std::string& value);
   void setText(std::string value);
+  // Frees the text once nothing will read it again.
+  void releaseText() { std::string().swap(text_); }
 
   // True for a reference document of an archive of earlier work, which the
   // comparison pairs with the study's own documents but not with other

@@ -150,6 +150,12 @@ void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids) {
 void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCounter& counter) {
   if (ids.empty()) return;
   if (counts_.size() != ids_.size()) counts_.assign(ids_.size(), 1);
+  // A first batch sizes the vocabulary once rather than through doublings,
+  // each of which would hold the old and the new copy at once.
+  if (ids_.empty()) {
+    ids_.reserve(ids.size());
+    counts_.reserve(ids.size());
+  }
   counter.begin(dictionary_->size());
   for (std::size_t i = 0; i < ids_.size(); ++i) {
     counter.mark(ids_[i], static_cast<std::uint32_t>(i));
@@ -163,6 +169,7 @@ void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCount
       counts_.push_back(1);
     }
   }
+  counter.end(ids_);
   slots_.clear();
 }
 

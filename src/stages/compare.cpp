@@ -147,15 +147,16 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
     files.get(d)->vocabulary()->forEachId([&](std::uint32_t id, std::int32_t) { ++start[id + 1]; });
   }
   for (std::size_t id = 0; id < ids; ++id) start[id + 1] += start[id];
+  // Filling advances start[id] to the end of id's postings, which is where
+  // id + 1's begin; shifting back by one restores the starts.
   std::vector<std::uint32_t> postings(start[ids]);
-  {
-    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
-    for (std::int32_t d = 0; d < size; ++d) {
-      files.get(d)->vocabulary()->forEachId([&](std::uint32_t id, std::int32_t) {
-        postings[fill[id]++] = static_cast<std::uint32_t>(d);
-      });
-    }
+  for (std::int32_t d = 0; d < size; ++d) {
+    files.get(d)->vocabulary()->forEachId([&](std::uint32_t id, std::int32_t) {
+      postings[start[id]++] = static_cast<std::uint32_t>(d);
+    });
   }
+  for (std::size_t id = ids; id > 0; --id) start[id] = start[id - 1];
+  start[0] = 0;
 
   std::vector<std::vector<std::uint32_t>> shared(static_cast<std::size_t>(size));
   for (std::int32_t i = 0; i < firsts; ++i) {

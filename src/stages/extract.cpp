@@ -1,5 +1,6 @@
 #include "stages/extract.h"
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 void TExtractGrams::configure(const TConfig& config) {
   gramsSize_ = config.gramsSize;
   threads_ = config.threadCount();
+  releaseTexts_ = config.dirResults.empty();
 }
 
 namespace {
@@ -25,7 +27,7 @@ constexpr bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 // The words of a text, one at a time, as views into it.
 class WordReader {
  public:
-  explicit WordReader(std::string_view text) : text_(text) {}
+  explicit WordReader(std::string_view text, std::size_t from = 0) : text_(text), pos_(from) {}
 
   bool next(std::string_view& word) {
     while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
@@ -41,17 +43,46 @@ class WordReader {
   std::size_t pos_ = 0;
 };
 
+// The number of words of text: at least its number of chunks.
+std::size_t countWords(std::string_view text) {
+  std::size_t words = 0;
+  bool inWord = false;
+  for (const char c : text) {
+    const bool blank = isBlank(c);
+    words += static_cast<std::size_t>(inWord && blank);
+    inWord = !blank;
+  }
+  return words + static_cast<std::size_t>(inWord);
+}
+
+// Sizes the dictionary and the counter for every chunk the documents could
+// add, words counting for chunks, so that neither grows while much else is
+// held; they claim memory from the system only as chunks come.
+void makeRoomForChunks(TChunkDictionary& dictionary, TChunkCounter& counter,
+                       const std::vector<std::size_t>& words) {
+  std::size_t chunks = dictionary.size();
+  for (const std::size_t w : words) chunks += w;
+  dictionary.reserve(chunks);
+  counter.reserve(chunks);
+}
+
 // Hands the chunks of text, gramsSize words each, to sink in text order:
 // sink.add(view) for a chunk that stands in the text as it is, or
 // sink.buildBuffer() filled and then sink.addBuilt() for one joined anew.
+// Only chunks whose first word begins in [from, to) are handed on, from being
+// the start of a word or 0; a text of fewer than n words is one chunk.
 template <typename Sink>
-void cutChunks(std::string_view text, std::size_t n, Sink& sink) {
-  WordReader reader(text);
+void cutChunks(std::string_view text, std::size_t from, std::size_t to, std::size_t n,
+               Sink& sink) {
+  WordReader reader(text, from);
   // The window is a ring of the last n words.
   std::vector<std::string_view> window(n);
   std::size_t held = 0;
   std::string_view word;
   while (held < n && reader.next(word)) window[held++] = word;
+  if (held == 0 || static_cast<std::size_t>(window[0].data() - text.data()) >= to) return;
+  // A short window is a chunk only where it holds the whole text.
+  if (held < n && from != 0) return;
   std::size_t front = 0;
   while (held > 0) {
     // Words separated by single blanks already stand in the text as the
@@ -79,8 +110,35 @@ void cutChunks(std::string_view text, std::size_t n, Sink& sink) {
     if (held < n || !reader.next(word)) break;
     window[front] = word;
     front = (front + 1) % n;
+    if (static_cast<std::size_t>(window[front].data() - text.data()) >= to) break;
   }
 }
+
+template <typename Sink>
+void cutChunks(std::string_view text, std::size_t n, Sink& sink) {
+  cutChunks(text, 0, text.size(), n, sink);
+}
+
+// Where the first word that begins at or after at begins (text.size() for
+// none).
+std::size_t wordStartFrom(std::string_view text, std::size_t at) {
+  if (at > 0) {
+    while (at < text.size() && !isBlank(text[at - 1]) && !isBlank(text[at])) ++at;
+  }
+  while (at < text.size() && isBlank(text[at])) ++at;
+  return at;
+}
+
+// A stretch of one document whose chunks are cut as one piece of work:
+// large documents are cut in several, so that cutting overlaps interning
+// within a document and a piece waiting to be interned holds little memory.
+struct Piece {
+  std::size_t doc;
+  std::size_t from;
+  std::size_t to;
+  bool last;  // the document's last piece
+};
+constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
 
 // The chunks of one document cut ahead of their interning, with their
 // hashes; joined chunks live in built, whose strings never move.
@@ -107,9 +165,6 @@ class ChunkList {
     std::deque<std::string>().swap(built_);
     builtUsed_ = 0;
   }
-
-  // Whether the document had chunks to cut (see extractDocument's -1).
-  bool usable = false;
 
  private:
   std::vector<std::string_view> texts_;
@@ -144,9 +199,15 @@ std::int32_t TExtractGrams::run(TFiles& files) {
   std::int32_t size = files.count();
   // One counter serves every document and is freed when the run ends.
   TChunkCounter counter;
+  if (gramsSize_ > 0) {
+    std::vector<std::size_t> words;
+    for (std::int32_t i = 0; i < size; ++i) words.push_back(countWords(files.get(i)->text()));
+    makeRoomForChunks(files.dictionary(), counter, words);
+  }
   for (std::int32_t i = 0; i < size;) {
     TDoc* doc = files.get(i);
     if (extractDocument(doc, counter) >= 0) {
+      if (releaseTexts_) doc->releaseText();
       ++i;
       showProgress("Extracting chunks", i, size);
       continue;
@@ -162,40 +223,68 @@ std::int32_t TExtractGrams::run(TFiles& files) {
 }
 
 std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
-  // Workers cut the documents' chunks ahead; this thread interns and counts
-  // them in document order, so that chunk ids are those of one thread.
+  // Workers cut the documents' chunks ahead, piece by piece; this thread
+  // interns and counts them in document order, so that chunk ids are those
+  // of one thread.
   std::vector<TDoc*> docs;
   for (std::int32_t i = 0; i < files.count(); ++i) docs.push_back(files.get(i));
   const auto workers = static_cast<std::size_t>(threads_);
-  std::vector<ChunkList> lists(docs.size());
+  const auto n = static_cast<std::size_t>(gramsSize_);
   TChunkCounter counter;
+  std::vector<std::size_t> words(docs.size(), 0);
+  if (gramsSize_ > 0) {
+    runOnWorkers(workers, docs.size(), [&](std::size_t, std::size_t k) {
+      if (docs[k]) words[k] = countWords(docs[k]->text());
+    });
+    makeRoomForChunks(files.dictionary(), counter, words);
+  }
+  const auto cuts = [&](const TDoc* doc) {
+    return doc && !doc->text().empty() && gramsSize_ > 0 && doc->vocabulary();
+  };
+  // Pieces start where a word starts; a text of fewer than n words is one
+  // chunk and stays whole.
+  std::vector<Piece> pieces;
+  for (std::size_t k = 0; k < docs.size(); ++k) {
+    const std::size_t size = cuts(docs[k]) ? docs[k]->text().size() : 0;
+    if (size <= kPieceBytes || words[k] < n) {
+      pieces.push_back({k, 0, size, true});
+      continue;
+    }
+    const std::string_view text = docs[k]->text();
+    for (std::size_t from = 0; from < size;) {
+      const std::size_t to = std::min(size, wordStartFrom(text, from + kPieceBytes));
+      pieces.push_back({k, from, to, to == size});
+      from = to;
+    }
+  }
+  std::vector<ChunkList> lists(pieces.size());
   std::vector<std::uint32_t> ids;
   std::int32_t index = 0;
   prepareAhead(
-      workers, docs.size(), 4 * workers,
-      [&](std::size_t, std::size_t k) {
-        const TDoc* doc = docs[k];
-        if (!doc || doc->text().empty()) return;
-        lists[k].usable = true;
-        if (gramsSize_ > 0 && doc->vocabulary()) {
-          cutChunks(doc->text(), static_cast<std::size_t>(gramsSize_), lists[k]);
+      workers, pieces.size(), 4 * workers,
+      [&](std::size_t, std::size_t p) {
+        const Piece& piece = pieces[p];
+        if (cuts(docs[piece.doc])) {
+          cutChunks(docs[piece.doc]->text(), piece.from, piece.to, n, lists[p]);
         }
       },
-      [&](std::size_t k) {
-        TDoc* doc = docs[k];
-        ChunkList& list = lists[k];
-        if (list.usable) {
-          if (gramsSize_ > 0 && doc->vocabulary()) {
-            TVocabulary* vocabulary = doc->vocabulary();
-            ids.clear();
-            TChunkDictionary::Batch pipeline(vocabulary->dictionary(), ids);
+      [&](std::size_t p) {
+        const Piece& piece = pieces[p];
+        TDoc* doc = docs[piece.doc];
+        ChunkList& list = lists[p];
+        if (doc && !doc->text().empty()) {
+          if (cuts(doc)) {
+            TChunkDictionary::Batch pipeline(doc->vocabulary()->dictionary(), ids);
             list.intern(pipeline);
             pipeline.flush();
-            vocabulary->addChunkIds(ids, counter);
           }
           list.release();
+          if (!piece.last) return;
+          if (cuts(doc)) doc->vocabulary()->addChunkIds(ids, counter);
+          ids.clear();
+          if (releaseTexts_) doc->releaseText();
           ++index;
-          showProgress("Extracting chunks", static_cast<std::int64_t>(k + 1),
+          showProgress("Extracting chunks", static_cast<std::int64_t>(piece.doc + 1),
                        static_cast<std::int64_t>(docs.size()));
           return;
         }

@@ -41,4 +41,7 @@ class TExtractGrams : public TExtract {
 
   std::int32_t gramsSize_ = 3;
   std::int32_t threads_ = 1;
+  // Whether a document's text is freed once its chunks are counted: only the
+  // results pages read it again.
+  bool releaseTexts_ = false;
 };

@@ -191,6 +191,45 @@ TEST_P(Threads, EndToEndCasesGiveTheSameOutputs) { expectSameAsOneThread(fixture
 
 TEST_P(Threads, GeneratedStudiesGiveTheSameOutputs) { expectSameAsOneThread(generatedStudies()); }
 
+// Documents large enough to be cut in several pieces: blanks of every kind
+// and length, long words where a piece would end, a document of fewer words
+// than a chunk, and each gramsSize. Chunks that cross a piece's end, or begin
+// just at it, come out as from one thread.
+TEST_P(Threads, LargeDocumentsCutInPiecesGiveTheSameOutputs) {
+  const char* blanks[] = {" ", "  ", "\n", " \t ", "\r\n", "\f", " \n\n "};
+  std::map<std::string, std::string> docs;
+  for (int d = 0; d < 3; ++d) {
+    std::string text;
+    unsigned state = 7u + static_cast<unsigned>(d);
+    while (text.size() < 700000) {
+      state = state * 1103515245u + 12345u;
+      const unsigned pick = state >> 16;
+      if (pick % 997 == 0) text += std::string(70000, 'x');  // spans a piece's end
+      text += "w" + std::to_string(pick % (d == 2 ? 50 : 5000));
+      text += blanks[pick % 100 < 80 ? 0 : pick % 7];
+    }
+    docs["docs/big" + std::to_string(d) + ".txt"] = text;
+  }
+  docs["docs/two_words.txt"] = std::string(300000, 'a') + " " + std::string(300000, 'b') + "\n";
+  for (int grams = 1; grams <= 4; ++grams) {
+    Study study{"pieces-g" + std::to_string(grams), docs, {"study.cfg"}};
+    study.files["messages.msg"] = readBytes(kMessages);
+    study.files["voc/.keep"] = "";
+    study.files["rep/.keep"] = "";
+    std::string config =
+        "interLangFileName=messages.msg\nsaveLogIn=.\ndirVocabularies=voc\ndirReports=rep\n"
+        "isToshowLog=1\nisToshowWarning=1\ncollusionMode=3\ngramsSize=" +
+        std::to_string(grams) + "\n";
+    int n = 0;
+    for (const auto& [path, bytes] : docs) config += "file" + std::to_string(++n) + "=" + path + "\n";
+    study.files["study.cfg"] = config;
+    const Outcome single = runStudy(root_, study, 1);
+    const Outcome several = runStudy(root_, study, GetParam());
+    EXPECT_EQ(0, single.status) << single.err;
+    expectSameOutcome(single, several, study.name);
+  }
+}
+
 // Writes past 4,096 bytes fail, as on a full disk: the same outputs are lost
 // with the same warnings, and no partial or temporary file is left.
 TEST_P(Threads, FilesTooLargeToWriteAreLostTheSameWay) {
