@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -13,19 +14,32 @@ std::size_t usableCores();
 // Calls work(worker, i) once for every i below count, on `workers` threads
 // at most: the calling thread is worker 0, the others are started for the
 // call and joined before it returns. Indices are handed out in increasing
-// order; a worker number identifies the thread's own scratch state.
+// order; a worker number identifies the thread's own scratch state. Should
+// any call throw, no further index is handed out and, once every thread has
+// stopped, the first exception is thrown again on the calling thread.
 template <typename Work>
 void runOnWorkers(std::size_t workers, std::size_t count, Work&& work) {
   std::atomic<std::size_t> next{0};
+  std::mutex mutex;
+  std::exception_ptr failure;
   const auto loop = [&](std::size_t worker) {
-    for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;) {
-      work(worker, i);
+    try {
+      for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;) {
+        work(worker, i);
+      }
+    } catch (...) {
+      next.store(count, std::memory_order_relaxed);
+      const std::lock_guard lock(mutex);
+      if (!failure) failure = std::current_exception();
     }
   };
-  std::vector<std::jthread> threads;
-  if (workers > count) workers = count;
-  for (std::size_t w = 1; w < workers; ++w) threads.emplace_back(loop, w);
-  loop(0);
+  {
+    std::vector<std::jthread> threads;
+    if (workers > count) workers = count;
+    for (std::size_t w = 1; w < workers; ++w) threads.emplace_back(loop, w);
+    loop(0);
+  }
+  if (failure) std::rethrow_exception(failure);
 }
 
 // Calls prepare(worker, i) for every i below count on up to `workers`
@@ -33,7 +47,9 @@ void runOnWorkers(std::size_t workers, std::size_t count, Work&& work) {
 // each once prepare(worker, i) has returned. Preparing runs at most `ahead`
 // indices past the last one consumed, so that at most that many prepared
 // items wait at a time. The calling thread prepares too (as worker 0) when
-// the next index is not taken yet.
+// the next index is not taken yet. Should a call throw, everything stops and
+// the first exception is thrown again on the calling thread once every
+// thread has stopped.
 template <typename Prepare, typename Consume>
 void prepareAhead(std::size_t workers, std::size_t count, std::size_t ahead, Prepare&& prepare,
                   Consume&& consume) {
@@ -42,6 +58,13 @@ void prepareAhead(std::size_t workers, std::size_t count, std::size_t ahead, Pre
   std::vector<char> ready(count, 0);
   std::size_t taken = 0;
   std::size_t consumed = 0;
+  std::exception_ptr failure;
+  // Called with the lock held.
+  const auto fail = [&](std::exception_ptr error) {
+    if (!failure) failure = std::move(error);
+    taken = count;
+    changed.notify_all();
+  };
   const auto helper = [&](std::size_t worker) {
     std::unique_lock lock(mutex);
     for (;;) {
@@ -49,28 +72,46 @@ void prepareAhead(std::size_t workers, std::size_t count, std::size_t ahead, Pre
       if (taken >= count) return;
       const std::size_t i = taken++;
       lock.unlock();
-      prepare(worker, i);
+      std::exception_ptr error;
+      try {
+        prepare(worker, i);
+      } catch (...) {
+        error = std::current_exception();
+      }
       lock.lock();
+      if (error) {
+        fail(std::move(error));
+        return;
+      }
       ready[i] = 1;
       changed.notify_all();
     }
   };
-  std::vector<std::jthread> threads;
-  for (std::size_t w = 1; w < workers && w < count; ++w) threads.emplace_back(helper, w);
-  for (std::size_t i = 0; i < count; ++i) {
-    std::unique_lock lock(mutex);
-    if (taken == i) {
-      taken = i + 1;
-      lock.unlock();
-      prepare(0, i);
-      lock.lock();
-      ready[i] = 1;
+  {
+    std::vector<std::jthread> threads;
+    for (std::size_t w = 1; w < workers && w < count; ++w) threads.emplace_back(helper, w);
+    try {
+      for (std::size_t i = 0; i < count; ++i) {
+        std::unique_lock lock(mutex);
+        if (taken == i) {
+          taken = i + 1;
+          lock.unlock();
+          prepare(0, i);
+          lock.lock();
+          ready[i] = 1;
+        }
+        changed.wait(lock, [&] { return ready[i] != 0 || failure; });
+        if (failure) break;
+        lock.unlock();
+        consume(i);
+        lock.lock();
+        consumed = i + 1;
+        changed.notify_all();
+      }
+    } catch (...) {
+      const std::lock_guard lock(mutex);
+      fail(std::current_exception());
     }
-    changed.wait(lock, [&] { return ready[i] != 0; });
-    lock.unlock();
-    consume(i);
-    lock.lock();
-    consumed = i + 1;
-    changed.notify_all();
   }
+  if (failure) std::rethrow_exception(failure);
 }

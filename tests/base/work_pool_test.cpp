@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
 #include <cstddef>
 #include <vector>
 
@@ -33,6 +34,40 @@ TEST(WorkPool, PreparedItemsAreConsumedInOrderAfterTheirPreparing) {
           });
       ASSERT_EQ(kCount, consumed.size());
       for (std::size_t i = 0; i < kCount; ++i) EXPECT_EQ(i, consumed[i]);
+    }
+  }
+}
+
+// A call that throws (out of memory, say) stops the work: the exception
+// reaches the calling thread after every thread has stopped, and the rest is
+// not worked on. Thrown at each place: a worker, a preparing helper or the
+// calling thread, and the consumer.
+TEST(WorkPool, AnExceptionStopsTheWorkAndReachesTheCaller) {
+  constexpr std::size_t kCount = 10000;
+  constexpr std::size_t kThrowAt = 50;
+  for (const std::size_t workers : {1u, 2u, 7u}) {
+    std::atomic<std::size_t> worked{0};
+    EXPECT_THROW(runOnWorkers(workers, kCount,
+                              [&](std::size_t, std::size_t i) {
+                                if (i == kThrowAt) throw std::bad_alloc();
+                                worked.fetch_add(1);
+                              }),
+                 std::bad_alloc);
+    EXPECT_LT(worked.load(), kCount - 1) << workers;
+
+    for (const bool inPrepare : {true, false}) {
+      std::size_t consumed = 0;
+      EXPECT_THROW(prepareAhead(
+                       workers, kCount, 4,
+                       [&](std::size_t, std::size_t i) {
+                         if (inPrepare && i == kThrowAt) throw std::bad_alloc();
+                       },
+                       [&](std::size_t i) {
+                         if (!inPrepare && i == kThrowAt) throw std::bad_alloc();
+                         ++consumed;
+                       }),
+                   std::bad_alloc);
+      EXPECT_EQ(kThrowAt, consumed) << workers << (inPrepare ? " prepare" : " consume");
     }
   }
 }
