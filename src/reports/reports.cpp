@@ -32,13 +32,14 @@ bool apartFolders(const std::string& dirReports, const std::string& dirVocabular
          !(reports == vocabularies);
 }
 
-// The name of the vocabulary of the chunks a report's two documents share.
-std::string pairVocabularyName(const TReport& report) {
-  std::string name(stemOf(report.file1Name()));
+// Sets name to the name of the vocabulary of the chunks a report's two
+// documents share; a buffer kept from one report to the next saves an
+// allocation each.
+void setPairVocabularyName(const TReport& report, std::string& name) {
+  name.assign(stemOf(report.file1Name()));
   name += '-';
   name += stemOf(report.file2Name());
   name += ".voc";
-  return name;
 }
 
 }  // namespace
@@ -67,10 +68,7 @@ std::int32_t TReports::saveAll() {
     ++saved;
     // Without a vocabulary directory the pair vocabulary has nowhere to go.
     if (dirVocabularies.empty() || !report->commonVocabulary()) continue;
-    name.assign(stemOf(report->file1Name()));
-    name += '-';
-    name += stemOf(report->file2Name());
-    name += ".voc";
+    setPairVocabularyName(*report, name);
     text.clear();
     report->commonVocabulary()->appendFileText(text, vocabularyScratch);
     (void)environment->saveOutput(dirVocabularies, name, ".voc", text);
@@ -128,7 +126,7 @@ std::int32_t TReports::saveBlockOnThreads(std::size_t begin, std::size_t end,
     }
     TClaimedOutput& output = pairOutputs[i];
     output.directory = dirVocabularies;
-    output.name = pairVocabularyName(report);
+    setPairVocabularyName(report, output.name);
     output.extension = ".voc";
     environment->claimOutput(output);
     pairs.push_back(i);
