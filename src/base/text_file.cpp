@@ -94,8 +94,9 @@ namespace {
 // interrupted program can remove them: one slot per thread writing at once.
 // A slot goes from free to taken (its owner fills in the name), to creating
 // (the file at the name is being made), to active (the name may exist), and
-// back to free. Every step is one lock-free atomic store or exchange, which a
-// signal handler may see halfway.
+// back to free; or from active to removing, when the handler claims it.
+// Every step is one lock-free atomic store or exchange, which a signal
+// handler may see halfway.
 //
 // Other threads go on while one runs the handler, so a thread could make its
 // file just after the handler removed what it saw. To close that gap the
@@ -114,6 +115,7 @@ constexpr int kFree = 0;
 constexpr int kTaken = 1;
 constexpr int kCreating = 2;
 constexpr int kActive = 3;
+constexpr int kRemoving = 4;
 // More slots than the most threads that write at once (the study's threads
 // and the thread that started them).
 constexpr std::size_t kTemporarySlots = 96;
@@ -129,13 +131,20 @@ void onInterrupt(int signal) {
   TemporarySlot* const own = ownSlot;
   for (TemporarySlot& slot : temporarySlots) {
     int state = slot.state.load();
-    // Another thread's creation ends in a moment; this thread's own cannot go
-    // on, so its name is removed whether the file was made or not.
-    while (state == kCreating && &slot != own) {
+    // This thread's own creation cannot go on, so its name is removed whether
+    // the file was made or not.
+    if (&slot == own) {
+      if (state == kCreating || state == kActive) ::unlinkat(slot.folder, slot.name, 0);
+      continue;
+    }
+    // Another thread's creation ends in a moment.
+    while (state == kCreating) {
       ::sched_yield();
       state = slot.state.load();
     }
-    if (state == kActive || (state == kCreating && &slot == own)) {
+    // The slot is claimed before its name is read, so that its owner cannot
+    // free it, and another thread fill it, while the name is removed.
+    if (state == kActive && slot.state.compare_exchange_strong(state, kRemoving)) {
       ::unlinkat(slot.folder, slot.name, 0);
     }
   }
@@ -179,7 +188,13 @@ void temporaryCreated() {
 }
 
 void forgetTemporary() {
-  if (ownSlot) ownSlot->state.store(kFree, std::memory_order_release);
+  if (ownSlot) {
+    int expected = kActive;
+    // Failing means the handler has claimed the slot and ends the process.
+    if (!ownSlot->state.compare_exchange_strong(expected, kFree)) {
+      for (;;) ::pause();
+    }
+  }
   ownSlot = nullptr;
 }
 

@@ -113,11 +113,12 @@ TEST_F(Interruption, SignalsLeaveOnlyCompleteFiles) {
     for (int run = 0; run < 20; ++run) {
       const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(whole) *
                         (random() % 1000) / 900;
-      const pid_t pid = startProgram(dir_, {"out.cfg"});
+      const pid_t pid = startProgram(dir_, {"out.cfg"}, {}, dir_ / "stderr.txt");
       std::this_thread::sleep_for(wait);
       ::kill(pid, signal);
       const int status = waitProgram(pid);
-      EXPECT_TRUE(status == 128 + signal || status == 0) << status;
+      EXPECT_TRUE(status == 128 + signal || status == 0)
+          << status << "\n" << readBytes(dir_ / "stderr.txt");
       for (const auto& [name, bytes] : filesIn(dir_ / "out")) {
         if (isTemporary(name)) {
           EXPECT_EQ(SIGKILL, signal) << "temporary file left: " << name;
