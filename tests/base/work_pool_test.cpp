@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <new>
 #include <cstddef>
+#include <thread>
 #include <vector>
 
 TEST(WorkPool, EveryIndexIsWorkedOnceWhateverTheWorkers) {
@@ -46,10 +48,16 @@ TEST(WorkPool, AnExceptionStopsTheWorkAndReachesTheCaller) {
   constexpr std::size_t kCount = 10000;
   constexpr std::size_t kThrowAt = 50;
   for (const std::size_t workers : {1u, 2u, 7u}) {
+    // Calls past the throwing one take a millisecond each, so that the other
+    // workers cannot finish them all while the throwing thread waits for a
+    // core: stopping has seconds to take effect.
     std::atomic<std::size_t> worked{0};
     EXPECT_THROW(runOnWorkers(workers, kCount,
                               [&](std::size_t, std::size_t i) {
                                 if (i == kThrowAt) throw std::bad_alloc();
+                                if (i > kThrowAt) {
+                                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                                }
                                 worked.fetch_add(1);
                               }),
                  std::bad_alloc);
