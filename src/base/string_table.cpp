@@ -7,6 +7,15 @@
 namespace {
 constexpr std::size_t kLargestBlock = std::size_t{1} << 20;
 constexpr std::size_t kSmallestBlock = std::size_t{1} << 12;
+
+// Files a slot (hash in the high half) in the first free place of its search
+// in slots, a table of mask + 1 that holds no equal text.
+template <typename Slots>
+void placeSlot(Slots& slots, std::size_t mask, std::uint64_t slot) {
+  std::size_t at = (slot >> 32) & mask;
+  while (slots[at] != 0) at = (at + 1) & mask;
+  slots[at] = slot;
+}
 }  // namespace
 
 TStringTable::TStringTable(std::size_t expected) {
@@ -44,10 +53,7 @@ void TStringTable::rebuildIndex() {
   mask_ = capacity - 1;
   limit_ = capacity / 2;
   for (std::uint32_t id = 0; id < size(); ++id) {
-    const std::uint32_t h = hashOf(text(id));
-    std::size_t at = h & mask_;
-    while (slots_[at] != 0) at = (at + 1) & mask_;
-    slots_[at] = (std::uint64_t{h} << 32) | (id + 1);
+    placeSlot(slots_, mask_, (std::uint64_t{hashOf(text(id))} << 32) | (id + 1));
   }
 }
 
@@ -66,10 +72,7 @@ void TStringTable::rehash(std::size_t capacity) {
   std::vector<std::uint64_t, LargePageAllocator<std::uint64_t>> slots(capacity, 0);
   const std::size_t mask = capacity - 1;
   for (const std::uint64_t slot : slots_) {
-    if (slot == 0) continue;
-    std::size_t at = (slot >> 32) & mask;
-    while (slots[at] != 0) at = (at + 1) & mask;
-    slots[at] = slot;
+    if (slot != 0) placeSlot(slots, mask, slot);
   }
   slots_.swap(slots);
   mask_ = mask;
