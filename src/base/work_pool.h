@@ -46,13 +46,18 @@ void runOnWorkers(std::size_t workers, std::size_t count, Work&& work) {
 // threads and consume(i) on the calling thread in increasing order of i,
 // each once prepare(worker, i) has returned. Preparing runs at most `ahead`
 // indices past the last one consumed, so that at most that many prepared
-// items wait at a time. The calling thread prepares too (as worker 0) when
-// the next index is not taken yet. Should a call throw, everything stops and
-// the first exception is thrown again on the calling thread once every
-// thread has stopped.
+// items wait at a time. The calling thread prepares too (as worker 0): with
+// CallerPrepares::kNextOnly only the next index to consume, when no helper
+// has taken it, which keeps it free for consuming when that is the longer
+// work; with CallerPrepares::kWhileWaiting any index it may take whenever the
+// next item is not ready, which suits cheap consuming. Should a call throw,
+// everything stops and the first exception is thrown again on the calling
+// thread once every thread has stopped.
+enum class CallerPrepares { kNextOnly, kWhileWaiting };
+
 template <typename Prepare, typename Consume>
 void prepareAhead(std::size_t workers, std::size_t count, std::size_t ahead, Prepare&& prepare,
-                  Consume&& consume) {
+                  Consume&& consume, CallerPrepares callerPrepares = CallerPrepares::kNextOnly) {
   std::mutex mutex;
   std::condition_variable changed;
   std::vector<char> ready(count, 0);
@@ -93,12 +98,16 @@ void prepareAhead(std::size_t workers, std::size_t count, std::size_t ahead, Pre
     try {
       for (std::size_t i = 0; i < count; ++i) {
         std::unique_lock lock(mutex);
-        if (taken == i) {
-          taken = i + 1;
+        const auto mayTake = [&] {
+          if (callerPrepares == CallerPrepares::kNextOnly) return taken == i;
+          return ready[i] == 0 && taken < count && taken < consumed + ahead;
+        };
+        while (!failure && mayTake()) {
+          const std::size_t j = taken++;
           lock.unlock();
-          prepare(0, i);
+          prepare(0, j);
           lock.lock();
-          ready[i] = 1;
+          ready[j] = 1;
         }
         changed.wait(lock, [&] { return ready[i] != 0 || failure; });
         if (failure) break;

@@ -53,9 +53,49 @@ inline bool chunkAfter(const SortEntry& a, const SortEntry& b) {
   return std::string_view(a.text, a.length).compare(std::string_view(b.text, b.length)) > 0;
 }
 
+// Byte d (below 16) of an entry's kept chunk bytes.
+inline unsigned keyByte(const SortEntry& e, std::size_t d) {
+  const std::uint64_t half = d < 8 ? e.chunkHigh : e.chunkLow;
+  return static_cast<unsigned>(half >> (56 - 8 * (d % 8))) & 0xFFu;
+}
+
+// Sorts [first, last), whose entries agree on their first d kept bytes, by
+// chunkAfter: spread by byte d over 256 buckets, largest byte first, each
+// then sorted from byte d + 1 (a radix sort from the most significant byte),
+// until a part is small or the kept bytes run out. temp holds as many
+// entries as the range.
+void sortFromByte(SortEntry* first, SortEntry* last, std::size_t d, SortEntry* temp) {
+  constexpr std::size_t kSmall = 48;
+  for (;;) {
+    const auto n = static_cast<std::size_t>(last - first);
+    if (n <= kSmall || d >= 16) {
+      std::sort(first, last, chunkAfter);
+      return;
+    }
+    std::size_t starts[257] = {};
+    for (const SortEntry* e = first; e != last; ++e) ++starts[256 - keyByte(*e, d)];
+    // All alike in this byte: nothing to move.
+    if (starts[256 - keyByte(*first, d)] == n) {
+      ++d;
+      continue;
+    }
+    for (std::size_t b = 1; b <= 256; ++b) starts[b] += starts[b - 1];
+    std::size_t next[256];
+    std::copy(starts, starts + 256, next);
+    for (const SortEntry* e = first; e != last; ++e) temp[next[255 - keyByte(*e, d)]++] = *e;
+    std::copy(temp, temp + n, first);
+    for (std::size_t b = 0; b < 256; ++b) {
+      if (starts[b + 1] - starts[b] > 1) {
+        sortFromByte(first + starts[b], first + starts[b + 1], d + 1, temp);
+      }
+    }
+    return;
+  }
+}
+
 // Sorts [first, last) by chunkAfter. A large range is first spread over
-// buckets by the chunks' first two bytes, so that the comparison sort that
-// finishes each bucket works on a part that stays in cache.
+// buckets by the chunks' first two bytes, then each bucket is sorted from its
+// third byte on, in a part that stays in cache.
 void sortChunks(SortEntry* first, SortEntry* last, std::vector<std::uint32_t>& starts,
                 std::vector<SortEntry>& spread) {
   const auto n = static_cast<std::size_t>(last - first);
@@ -73,11 +113,12 @@ void sortChunks(SortEntry* first, SortEntry* last, std::vector<std::uint32_t>& s
   for (const SortEntry* e = first; e != last; ++e) ++starts[bucketOf(*e) + 1];
   for (std::size_t b = 1; b <= kBuckets; ++b) starts[b] += starts[b - 1];
   for (const SortEntry* e = first; e != last; ++e) spread[starts[bucketOf(*e)]++] = *e;
-  // starts[b] is now where bucket b ends.
+  // starts[b] is now where bucket b ends. The range itself, copied out,
+  // serves as each bucket's scratch.
   std::size_t begin = 0;
   for (std::size_t b = 0; b < kBuckets; ++b) {
     const std::size_t end = starts[b];
-    if (end - begin > 1) std::sort(spread.data() + begin, spread.data() + end, chunkAfter);
+    if (end - begin > 1) sortFromByte(spread.data() + begin, spread.data() + end, 2, first + begin);
     begin = end;
   }
   std::copy(spread.begin(), spread.end(), first);

@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "base/work_pool.h"
 #include "documents/files.h"
 #include "reports/reports.h"
+#include "settings/config.h"
 #include "settings/environment.h"
 #include "settings/param_file.h"
 
@@ -17,6 +19,8 @@ std::int32_t similarityInTenThousandths(long double similarity) {
   const long double scaled = static_cast<long double>(rounded) * 10000.0L;
   return static_cast<std::int32_t>(scaled);
 }
+
+void TCompareGrams::configure(const TConfig& config) { threads_ = config.threadCount(); }
 
 long double TCompareGrams::computeSimilarity(const TDoc& first, const TDoc& second,
                                              std::int32_t common) const {
@@ -142,37 +146,62 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
   // the number of shared chunk occurrences, not pairs times chunks.
   TChunkDictionary& dictionary = files.get(0)->vocabulary()->dictionary();
   const std::size_t ids = dictionary.size();
+  // Each worker indexes its own range of ids, reading the documents in list
+  // order, so that every id's postings come out in list order.
+  const auto workers = static_cast<std::size_t>(std::max(threads_, 1));
+  const std::size_t parts = ids < (std::size_t{1} << 16) ? 1 : workers;
+  const auto inPart = [&](std::size_t part, auto&& visit) {
+    const auto low = static_cast<std::uint32_t>(ids * part / parts);
+    const auto high = static_cast<std::uint32_t>(ids * (part + 1) / parts);
+    for (std::int32_t d = 0; d < size; ++d) {
+      files.get(d)->vocabulary()->forEachId([&](std::uint32_t id, std::int32_t) {
+        if (id >= low && id < high) visit(d, id);
+      });
+    }
+  };
   std::vector<std::uint32_t> start(ids + 1, 0);
-  for (std::int32_t d = 0; d < size; ++d) {
-    files.get(d)->vocabulary()->forEachId([&](std::uint32_t id, std::int32_t) { ++start[id + 1]; });
-  }
+  runOnWorkers(parts, parts, [&](std::size_t, std::size_t part) {
+    inPart(part, [&](std::int32_t, std::uint32_t id) { ++start[id + 1]; });
+  });
   for (std::size_t id = 0; id < ids; ++id) start[id + 1] += start[id];
   // Filling advances start[id] to the end of id's postings, which is where
   // id + 1's begin; shifting back by one restores the starts.
   std::vector<std::uint32_t> postings(start[ids]);
-  for (std::int32_t d = 0; d < size; ++d) {
-    files.get(d)->vocabulary()->forEachId([&](std::uint32_t id, std::int32_t) {
+  runOnWorkers(parts, parts, [&](std::size_t, std::size_t part) {
+    inPart(part, [&](std::int32_t d, std::uint32_t id) {
       postings[start[id]++] = static_cast<std::uint32_t>(d);
     });
-  }
+  });
   for (std::size_t id = ids; id > 0; --id) start[id] = start[id - 1];
   start[0] = 0;
 
-  std::vector<std::vector<std::uint32_t>> shared(static_cast<std::size_t>(size));
-  for (std::int32_t i = 0; i < firsts; ++i) {
+  // The chunks each first document shares with every later one are found on
+  // the workers, a first document at a time; this thread hands the pairs to
+  // the report set in list order.
+  const auto firstCount = static_cast<std::size_t>(firsts);
+  std::vector<std::vector<std::vector<std::uint32_t>>> shared(firstCount);
+  const auto findShared = [&](std::size_t, std::size_t i) {
+    auto& partners = shared[i];
+    partners.resize(static_cast<std::size_t>(size));
+    files.get(static_cast<std::int32_t>(i))
+        ->vocabulary()
+        ->forEachId([&](std::uint32_t id, std::int32_t) {
+          const std::uint32_t* begin = postings.data() + start[id];
+          const std::uint32_t* end = postings.data() + start[id + 1];
+          // Documents listed after the first one; the first is among them.
+          const std::uint32_t* later = std::upper_bound(begin, end, static_cast<std::uint32_t>(i));
+          for (const std::uint32_t* p = later; p != end; ++p) partners[*p].push_back(id);
+        });
+  };
+  const auto offerShared = [&](std::size_t index) {
+    const auto i = static_cast<std::int32_t>(index);
     const TDoc& first = *files.get(i);
-    first.vocabulary()->forEachId([&](std::uint32_t id, std::int32_t) {
-      const std::uint32_t* begin = postings.data() + start[id];
-      const std::uint32_t* end = postings.data() + start[id + 1];
-      // Documents listed after the first one; the first is among them.
-      const std::uint32_t* later = std::upper_bound(begin, end, static_cast<std::uint32_t>(i));
-      for (const std::uint32_t* p = later; p != end; ++p) shared[*p].push_back(id);
-    });
+    auto& partners = shared[index];
     for (std::int32_t j = i + 1; j < size; ++j) {
       const TDoc& second = *files.get(j);
-      auto& ids_j = shared[static_cast<std::size_t>(j)];
+      auto& ids_j = partners[static_cast<std::size_t>(j)];
       if (!isComparedPair(mode, first, second)) {
-        ids_j.clear();
+        ids_j = {};
         continue;
       }
       const auto common = static_cast<std::int32_t>(ids_j.size());
@@ -182,7 +211,17 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
       const auto result = resultOf(first, second, common);
       offer(first, second, *result, pairVocabulary, reports, added);
     }
+    std::vector<std::vector<std::uint32_t>>().swap(partners);
     showProgress("Comparing documents", i + 1, firsts);
+  };
+  if (workers <= 1 || firstCount <= 1) {
+    for (std::size_t i = 0; i < firstCount; ++i) {
+      findShared(0, i);
+      offerShared(i);
+    }
+  } else {
+    prepareAhead(workers, firstCount, 2 * workers, findShared, offerShared,
+                 CallerPrepares::kWhileWaiting);
   }
   return added;
 }

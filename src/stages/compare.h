@@ -25,13 +25,13 @@ class TCompare {
 
 // Comparison by shared chunks. collusionMode 2 pairs the first document with
 // each other one, 3 pairs every two documents but never two archive
-// documents; the earlier listed document always comes first. The similarity is the Jaccard index of the two chunk
-// sets, reported in ten-thousandths.
+// documents; the earlier listed document always comes first. The similarity is the Jaccard index of
+// the two chunk sets, reported in ten-thousandths.
 class TCompareGrams : public TCompare {
  public:
   TCompareGrams() = default;
 
-  void configure(const TConfig& /*config*/) override {}
+  void configure(const TConfig& config) override;
   std::int32_t run(TFiles& files, TReports& reports) override;
   // common / (chunks of first + chunks of second - common) in extended
   // precision; 0 when common is 0 or below.
@@ -52,6 +52,8 @@ class TCompareGrams : public TCompare {
   // The result record of a pair with common shared chunks.
   std::unique_ptr<TParamFile> resultOf(const TDoc& first, const TDoc& second,
                                        std::int32_t common) const;
+  // Threads that find shared chunks; 1 finds them on the calling thread.
+  std::int32_t threads_ = 1;
   // Hands a pair's result to the report set, counting it in added or logging
   // the refusal.
   void offer(const TDoc& first, const TDoc& second, TParamFile& result,

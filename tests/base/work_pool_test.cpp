@@ -4,8 +4,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <new>
 #include <cstddef>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -23,19 +23,29 @@ TEST(WorkPool, EveryIndexIsWorkedOnceWhateverTheWorkers) {
 }
 
 TEST(WorkPool, PreparedItemsAreConsumedInOrderAfterTheirPreparing) {
-  for (const std::size_t workers : {1u, 2u, 7u}) {
-    for (const std::size_t ahead : {1u, 4u}) {
-      constexpr std::size_t kCount = 200;
-      std::vector<std::size_t> prepared(kCount, 0);
-      std::vector<std::size_t> consumed;
-      prepareAhead(
-          workers, kCount, ahead, [&](std::size_t, std::size_t i) { prepared[i] = i + 1; },
-          [&](std::size_t i) {
-            EXPECT_EQ(i + 1, prepared[i]);
-            consumed.push_back(i);
-          });
-      ASSERT_EQ(kCount, consumed.size());
-      for (std::size_t i = 0; i < kCount; ++i) EXPECT_EQ(i, consumed[i]);
+  for (const auto caller : {CallerPrepares::kNextOnly, CallerPrepares::kWhileWaiting}) {
+    for (const std::size_t workers : {1u, 2u, 7u}) {
+      for (const std::size_t ahead : {1u, 4u}) {
+        constexpr std::size_t kCount = 200;
+        std::vector<std::size_t> prepared(kCount, 0);
+        std::vector<std::size_t> consumed;
+        std::atomic<std::size_t> waiting{0};
+        prepareAhead(
+            workers, kCount, ahead,
+            [&](std::size_t, std::size_t i) {
+              prepared[i] = i + 1;
+              // Never more than ahead items prepared and not yet consumed.
+              EXPECT_LE(waiting.fetch_add(1) + 1, ahead);
+            },
+            [&](std::size_t i) {
+              EXPECT_EQ(i + 1, prepared[i]);
+              waiting.fetch_sub(1);
+              consumed.push_back(i);
+            },
+            caller);
+        ASSERT_EQ(kCount, consumed.size());
+        for (std::size_t i = 0; i < kCount; ++i) EXPECT_EQ(i, consumed[i]);
+      }
     }
   }
 }
@@ -64,18 +74,21 @@ TEST(WorkPool, AnExceptionStopsTheWorkAndReachesTheCaller) {
     EXPECT_LT(worked.load(), kCount - 1) << workers;
 
     for (const bool inPrepare : {true, false}) {
-      std::size_t consumed = 0;
-      EXPECT_THROW(prepareAhead(
-                       workers, kCount, 4,
-                       [&](std::size_t, std::size_t i) {
-                         if (inPrepare && i == kThrowAt) throw std::bad_alloc();
-                       },
-                       [&](std::size_t i) {
-                         if (!inPrepare && i == kThrowAt) throw std::bad_alloc();
-                         ++consumed;
-                       }),
-                   std::bad_alloc);
-      EXPECT_EQ(kThrowAt, consumed) << workers << (inPrepare ? " prepare" : " consume");
+      for (const auto caller : {CallerPrepares::kNextOnly, CallerPrepares::kWhileWaiting}) {
+        std::size_t consumed = 0;
+        EXPECT_THROW(prepareAhead(
+                         workers, kCount, 4,
+                         [&](std::size_t, std::size_t i) {
+                           if (inPrepare && i == kThrowAt) throw std::bad_alloc();
+                         },
+                         [&](std::size_t i) {
+                           if (!inPrepare && i == kThrowAt) throw std::bad_alloc();
+                           ++consumed;
+                         },
+                         caller),
+                     std::bad_alloc);
+        EXPECT_EQ(kThrowAt, consumed) << workers << (inPrepare ? " prepare" : " consume");
+      }
     }
   }
 }
