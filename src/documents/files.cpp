@@ -153,12 +153,13 @@ std::int32_t TFiles::saveVocabulariesOnThreads(const std::string& directory, std
     environment->claimOutput(outputs[i]);
   }
   std::vector<TVocabularyScratch> scratches(workers);
+  std::vector<TDirectoryHandles> handles(workers);
   runOnWorkers(workers, docs_.size(), [&](std::size_t worker, std::size_t i) {
     TVocabularyScratch& scratch = scratches[worker];
     std::string& text = scratch.text();
     text.clear();
     docs_[i]->vocabulary()->appendFileText(text, scratch);
-    environment->writeClaimed(outputs[i], text);
+    environment->writeClaimed(outputs[i], text, handles[worker]);
   });
   showProgress("Saving vocabularies", count(), count());
   std::int32_t saved = 0;

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/directory_handles.h"
 #include "base/file_identity.h"
 #include "base/work_pool.h"
 #include "documents/doc.h"
@@ -77,82 +78,110 @@ std::int32_t TReports::saveAll() {
 }
 
 std::int32_t TReports::saveAllOnThreads(std::size_t workers) {
-  // The reports go in blocks, so that few claimed names wait at a time.
-  // Within a block the report names are claimed first, in order, and the
-  // reports written on the workers; then, in order, each saved report's pair
-  // vocabulary is claimed, and those are written on the workers. The report
-  // and vocabulary folders are apart, so each name is the one saveAll
-  // claims. Last, the block's log entries are added in the order saveAll
-  // adds them.
+  // The reports go in blocks, so that few claimed names wait at a time. On
+  // this thread each block's report names are claimed in order; once they
+  // are written, each saved report's pair vocabulary is claimed in order.
+  // The report and vocabulary folders are apart, so each name is the one
+  // saveAll claims. The workers write one block's reports together with the
+  // previous block's pair vocabularies, taking the two kinds in turn, so
+  // that files are made in both folders at once. Last, each block's log
+  // entries are added in the order saveAll adds them.
   constexpr std::size_t kBlock = 1024;
-  std::vector<std::string> buffers(workers);
-  std::vector<TVocabularyScratch> scratches(workers);
-  std::int32_t saved = 0;
-  for (std::size_t begin = 0; begin < reports_.size(); begin += kBlock) {
-    saved += saveBlockOnThreads(begin, std::min(reports_.size(), begin + kBlock), buffers,
-                                scratches);
-  }
-  return saved;
-}
-
-std::int32_t TReports::saveBlockOnThreads(std::size_t begin, std::size_t end,
-                                          std::vector<std::string>& buffers,
-                                          std::vector<TVocabularyScratch>& scratches) {
   const std::string& dirReports = environment->config->dirReports;
   const std::string& dirVocabularies = environment->config->dirVocabularies;
-  const std::size_t count = end - begin;
-  const std::size_t workers = buffers.size();
-  std::vector<TClaimedOutput> reportOutputs(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    TClaimedOutput& output = reportOutputs[i];
-    const TReport& report = *reports_[begin + i];
-    output.directory = dirReports;
-    output.name = report.file1Name() + "." + report.file2Name();
-    environment->claimOutput(output);
-  }
-  runOnWorkers(workers, count, [&](std::size_t worker, std::size_t i) {
-    std::string& text = buffers[worker];
-    text.clear();
-    reports_[begin + i]->appendFileText(text);
-    environment->writeClaimed(reportOutputs[i], text);
-  });
-  std::vector<TClaimedOutput> pairOutputs(count);
-  std::vector<std::size_t> pairs;
-  for (std::size_t i = 0; i < count; ++i) {
-    const TReport& report = *reports_[begin + i];
-    if (reportOutputs[i].result != TWriteResult::written || dirVocabularies.empty() ||
-        !report.commonVocabulary()) {
-      continue;
+  std::vector<std::string> buffers(workers);
+  std::vector<TVocabularyScratch> scratches(workers);
+  std::vector<TDirectoryHandles> handles(workers);
+
+  struct Block {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::vector<TClaimedOutput> reports;
+    // By report, claimed for those listed in withPair.
+    std::vector<TClaimedOutput> pairs;
+    std::vector<std::size_t> withPair;
+  };
+  const auto claimReports = [&](Block& block) {
+    block.reports.resize(block.end - block.begin);
+    for (std::size_t i = 0; i < block.reports.size(); ++i) {
+      TClaimedOutput& output = block.reports[i];
+      const TReport& report = *reports_[block.begin + i];
+      output.directory = dirReports;
+      output.name = report.file1Name() + "." + report.file2Name();
+      environment->claimOutput(output);
     }
-    TClaimedOutput& output = pairOutputs[i];
-    output.directory = dirVocabularies;
-    setPairVocabularyName(report, output.name);
-    output.extension = ".voc";
-    environment->claimOutput(output);
-    pairs.push_back(i);
-  }
-  runOnWorkers(workers, pairs.size(), [&](std::size_t worker, std::size_t k) {
-    const std::size_t i = pairs[k];
-    TVocabularyScratch& scratch = scratches[worker];
-    std::string& text = scratch.text();
-    text.clear();
-    reports_[begin + i]->commonVocabulary()->appendFileText(text, scratch);
-    environment->writeClaimed(pairOutputs[i], text);
-  });
-  showProgress("Saving reports", static_cast<std::int64_t>(end), this->count());
+  };
+  const auto claimPairs = [&](Block& block) {
+    block.pairs.resize(block.reports.size());
+    for (std::size_t i = 0; i < block.reports.size(); ++i) {
+      const TReport& report = *reports_[block.begin + i];
+      if (block.reports[i].result != TWriteResult::written || dirVocabularies.empty() ||
+          !report.commonVocabulary()) {
+        continue;
+      }
+      TClaimedOutput& output = block.pairs[i];
+      output.directory = dirVocabularies;
+      setPairVocabularyName(report, output.name);
+      output.extension = ".voc";
+      environment->claimOutput(output);
+      block.withPair.push_back(i);
+    }
+  };
+  const auto finish = [&](const Block& block) {
+    showProgress("Saving reports", static_cast<std::int64_t>(block.end), count());
+    std::int32_t saved = 0;
+    std::size_t nextPair = 0;
+    for (std::size_t i = 0; i < block.reports.size(); ++i) {
+      const TReport& report = *reports_[block.begin + i];
+      if (!environment->finishOutput(block.reports[i])) {
+        environment->warning("warning_report_not_saved", report.file1Name() + report.file2Name());
+        continue;
+      }
+      ++saved;
+      if (nextPair < block.withPair.size() && block.withPair[nextPair] == i) {
+        (void)environment->finishOutput(block.pairs[i]);
+        ++nextPair;
+      }
+    }
+    return saved;
+  };
+
   std::int32_t saved = 0;
-  std::size_t nextPair = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    const TReport& report = *reports_[begin + i];
-    if (!environment->finishOutput(reportOutputs[i])) {
-      environment->warning("warning_report_not_saved", report.file1Name() + report.file2Name());
-      continue;
+  Block written;  // reports written, pair vocabularies not yet
+  bool pending = false;
+  for (std::size_t begin = 0; begin < reports_.size() || pending; begin += kBlock) {
+    Block next;
+    if (begin < reports_.size()) {
+      next.begin = begin;
+      next.end = std::min(reports_.size(), begin + kBlock);
+      claimReports(next);
     }
-    ++saved;
-    if (nextPair < pairs.size() && pairs[nextPair] == i) {
-      (void)environment->finishOutput(pairOutputs[i]);
-      ++nextPair;
-    }
+    if (pending) claimPairs(written);
+    const std::size_t reportCount = next.reports.size();
+    const std::size_t pairCount = written.withPair.size();
+    const std::size_t alternating = std::min(reportCount, pairCount);
+    runOnWorkers(workers, reportCount + pairCount, [&](std::size_t worker, std::size_t task) {
+      // Tasks alternate report, pair vocabulary, ... while both kinds last.
+      const bool isReport = task < 2 * alternating ? task % 2 == 0 : reportCount > pairCount;
+      const std::size_t k =
+          task < 2 * alternating ? task / 2 : alternating + (task - 2 * alternating);
+      if (isReport) {
+        std::string& text = buffers[worker];
+        text.clear();
+        reports_[next.begin + k]->appendFileText(text);
+        environment->writeClaimed(next.reports[k], text, handles[worker]);
+        return;
+      }
+      const std::size_t i = written.withPair[k];
+      TVocabularyScratch& scratch = scratches[worker];
+      std::string& text = scratch.text();
+      text.clear();
+      reports_[written.begin + i]->commonVocabulary()->appendFileText(text, scratch);
+      environment->writeClaimed(written.pairs[i], text, handles[worker]);
+    });
+    if (pending) saved += finish(written);
+    pending = !next.reports.empty();
+    written = std::move(next);
   }
   return saved;
 }

@@ -38,10 +38,6 @@ class TReports {
  private:
   // saveAll with the files formatted and written on workers threads.
   std::int32_t saveAllOnThreads(std::size_t workers);
-  // The reports from begin to end, with a buffer and a scratch per worker.
-  std::int32_t saveBlockOnThreads(std::size_t begin, std::size_t end,
-                                  std::vector<std::string>& buffers,
-                                  std::vector<TVocabularyScratch>& scratches);
 
   std::vector<std::unique_ptr<TReport>> reports_;
 };

@@ -50,9 +50,9 @@ void TEnvironment::claimOutput(TClaimedOutput& output) {
   }
 }
 
-void TEnvironment::writeClaimed(TClaimedOutput& output, std::string_view data) const {
-  // The directory handles serve one thread: each write opens its folder.
-  output.result = writeOutputFile(nullptr, output.path, data, &inputs);
+void TEnvironment::writeClaimed(TClaimedOutput& output, std::string_view data,
+                                TDirectoryHandles& handles) const {
+  output.result = writeOutputFile(&handles, output.path, data, &inputs);
 }
 
 bool TEnvironment::finishOutput(const TClaimedOutput& output) {

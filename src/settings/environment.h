@@ -64,11 +64,13 @@ class TEnvironment {
   // order saveOutput would be called, claims output's name as saveOutput
   // does (a name where an input stands is passed over then) and keeps the
   // renames instead of logging them. writeClaimed writes data at the claimed
-  // path and may run on several threads at once, each for its own output.
+  // path through handles, the calling thread's own, and may run on several
+  // threads at once, each for its own output.
   // finishOutput, on the study's thread in the same order, logs the renames,
   // counts the output and returns whether it was written.
   void claimOutput(TClaimedOutput& output);
-  void writeClaimed(TClaimedOutput& output, std::string_view data) const;
+  void writeClaimed(TClaimedOutput& output, std::string_view data,
+                    TDirectoryHandles& handles) const;
   bool finishOutput(const TClaimedOutput& output);
   // Writes the lines of log to the settings' log file, renamed as saveOutput
   // does when an input stands there. Returns the path written, or empty when
