@@ -1,8 +1,10 @@
 #include "base/file_identity.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 TFileIdentity identityOfStat(const struct stat& st) {
@@ -38,4 +40,28 @@ void TFileIdentities::addPath(const std::string& path) {
 
 bool TFileIdentities::contains(const TFileIdentity& identity) const {
   return std::binary_search(identities_.begin(), identities_.end(), identity);
+}
+
+bool TFileIdentities::containsInode(std::uint64_t inode) const {
+  return std::any_of(identities_.begin(), identities_.end(),
+                     [inode](const TFileIdentity& identity) { return identity.inode == inode; });
+}
+
+bool namesWithIdentities(const std::string& folder, const TFileIdentities& identities,
+                         std::vector<std::string>& names) {
+  names.clear();
+  if (folder.empty() || folder.find('\0') != std::string::npos) return false;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return false;
+  errno = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (identities.containsInode(static_cast<std::uint64_t>(entry->d_ino))) {
+      names.emplace_back(entry->d_name);
+    }
+    errno = 0;
+  }
+  const bool complete = errno == 0;
+  ::closedir(dir);
+  if (!complete) names.clear();
+  return complete;
 }

@@ -29,8 +29,18 @@ class TFileIdentities {
   void addPath(const std::string& path);
   bool contains(const TFileIdentity& identity) const;
   bool empty() const { return identities_.empty(); }
+  // Whether any identity held has this inode number, on whatever device.
+  bool containsInode(std::uint64_t inode) const;
 
  private:
   // Kept sorted; a study has a few thousand inputs at most.
   std::vector<TFileIdentity> identities_;
 };
+
+// The names in folder where one of identities may stand: those whose inode
+// number, as the folder lists it, is one of theirs. Reading the folder once
+// spares looking up each name a study is about to write there. False, and
+// names left empty, when the folder cannot be read to the end.
+[[nodiscard]] bool namesWithIdentities(const std::string& folder,
+                                       const TFileIdentities& identities,
+                                       std::vector<std::string>& names);

@@ -1,5 +1,7 @@
 #include "settings/environment.h"
 
+#include <algorithm>
+
 #include "base/text_file.h"
 
 TEnvironment* environment = nullptr;
@@ -40,12 +42,30 @@ bool TEnvironment::saveOutput(std::string_view directory, std::string_view name,
   }
 }
 
+bool TEnvironment::inputMayStandAt(const std::string& directory, const std::string& path) {
+  if (inputs.empty()) return false;
+  auto at = inputNamesIn_.find(directory);
+  if (at == inputNamesIn_.end()) {
+    InputNames found;
+    found.listed = namesWithIdentities(directory, inputs, found.names);
+    std::sort(found.names.begin(), found.names.end());
+    at = inputNamesIn_.emplace(directory, std::move(found)).first;
+  }
+  if (!at->second.listed) return true;
+  const std::size_t cut = path.rfind(kPathSeparator);
+  const std::string_view name =
+      cut == std::string::npos ? std::string_view(path) : std::string_view(path).substr(cut + 1);
+  return std::binary_search(at->second.names.begin(), at->second.names.end(), name);
+}
+
 void TEnvironment::claimOutput(TClaimedOutput& output) {
   bool renamed = false;
   output.path = outputNames->claim(output.directory, output.name, output.extension, renamed);
   for (;;) {
     if (renamed) output.renames.push_back(output.path);
-    if (!inputStandsAt(output.path, inputs)) return;
+    if (!inputMayStandAt(output.directory, output.path) || !inputStandsAt(output.path, inputs)) {
+      return;
+    }
     output.path = outputNames->claim(output.directory, output.name, output.extension, renamed);
   }
 }

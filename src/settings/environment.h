@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -97,6 +98,17 @@ class TEnvironment {
   TFileIdentities inputs;
 
  private:
+  // Whether an input may stand at path, an output to be written into
+  // directory: looked up for a name where the folder, read at its first
+  // claim, held an input (or when it could not be read).
+  bool inputMayStandAt(const std::string& directory, const std::string& path);
+
+  struct InputNames {
+    bool listed = false;
+    std::vector<std::string> names;  // sorted
+  };
+  // By output folder as the settings spell it.
+  std::map<std::string, InputNames, std::less<>> inputNamesIn_;
   std::int64_t outputsLost_ = 0;
   std::int64_t outputsTried_ = 0;
   std::int64_t outputsRenamed_ = 0;

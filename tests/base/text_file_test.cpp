@@ -57,7 +57,11 @@ TEST_F(TextFile, AFailedWriteLeavesNoFile) {
   small.rlim_cur = 4;
   ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
   const bool written = writeWholeFile(nullptr, path("big.voc"), "more than four bytes");
+  // Over a file already there, the old file stays whole.
+  const bool replaced = writeWholeFile(nullptr, file, "more than four bytes");
   ::setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_FALSE(written);
   EXPECT_FALSE(std::filesystem::exists(path("big.voc")));
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ("second", read(file));
 }
