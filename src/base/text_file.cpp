@@ -109,8 +109,7 @@ namespace {
 struct TemporarySlot {
   std::atomic<int> state{0};
   int folder = AT_FDCWD;
-  // Room for any file name (NAME_MAX bytes) and its NUL.
-  char name[256] = {};
+  char name[64] = {};
 };
 constexpr int kFree = 0;
 constexpr int kTaken = 1;
@@ -152,44 +151,35 @@ void onInterrupt(int signal) {
   ::_exit(128 + signal);
 }
 
-// A free slot, now taken by the calling thread, or null when all are taken.
-TemporarySlot* takeSlot() {
-  for (TemporarySlot& candidate : temporarySlots) {
-    int expected = kFree;
-    if (candidate.state.compare_exchange_strong(expected, kTaken, std::memory_order_acquire)) {
-      return &candidate;
-    }
-  }
-  return nullptr;
-}
-
-// Marks the calling thread's slot, its name filled in, as about to be
-// created in folder.
-void beginCreating(TemporarySlot* slot, int folder) {
-  ownSlot = slot;
-  slot->folder = folder;
-  slot->state.store(kCreating);
-  // An interruption is under way: its handler may have passed this slot
-  // already, so nothing may be created. The slot steps back so that the
-  // handler does not wait for it, and the handler ends the process.
-  if (stopping.load()) {
-    slot->state.store(kTaken);
-    for (;;) ::pause();
-  }
-}
-
 // Makes a fresh hidden name of the program's own and marks it as one to
 // remove on interruption; the caller creates the file at the name at once
 // and then calls temporaryCreated. The name lives until forgetTemporary.
 const char* nameTemporary(int folder) {
   static thread_local char unregistered[64];
-  TemporarySlot* slot = takeSlot();
+  TemporarySlot* slot = nullptr;
+  for (TemporarySlot& candidate : temporarySlots) {
+    int expected = kFree;
+    if (candidate.state.compare_exchange_strong(expected, kTaken, std::memory_order_acquire)) {
+      slot = &candidate;
+      break;
+    }
+  }
   char* name = slot ? slot->name : unregistered;
   std::snprintf(name, sizeof unregistered, ".collusion-%ld-%llu.tmp",
                 static_cast<long>(::getpid()),
                 static_cast<unsigned long long>(temporaryCount.fetch_add(1) + 1));
   ownSlot = slot;
-  if (slot) beginCreating(slot, folder);
+  if (slot) {
+    slot->folder = folder;
+    slot->state.store(kCreating);
+    // An interruption is under way: its handler may have passed this slot
+    // already, so nothing may be created. The slot steps back so that the
+    // handler does not wait for it, and the handler ends the process.
+    if (stopping.load()) {
+      slot->state.store(kTaken);
+      for (;;) ::pause();
+    }
+  }
   return name;
 }
 
@@ -289,65 +279,12 @@ TWriteResult publish(int fd, const char* named, int folder, const char* name,
   return renamed ? TWriteResult::written : TWriteResult::failed;
 }
 
-// Creates name in folder, when nothing stands there, as a file that an
-// interruption removes until forgetTemporary: the descriptor, or -1 with
-// errno set (EEXIST when something stands at name). The interrupting signals
-// wait while the file is made, since until the call returns nobody can tell
-// whether the name is the program's own to remove. -1 with errno 0: no slot
-// could take the name, and the caller writes another way.
-int createInPlace(int folder, const char* name) {
-  const std::size_t length = std::strlen(name);
-  TemporarySlot* slot = length < sizeof slot->name ? takeSlot() : nullptr;
-  if (!slot) {
-    errno = 0;
-    return -1;
-  }
-  std::memcpy(slot->name, name, length + 1);
-  sigset_t interrupting;
-  sigset_t previous;
-  sigemptyset(&interrupting);
-  sigaddset(&interrupting, SIGINT);
-  sigaddset(&interrupting, SIGTERM);
-  ::pthread_sigmask(SIG_BLOCK, &interrupting, &previous);
-  beginCreating(slot, folder);
-  const int fd = ::openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  const int error = errno;
-  if (fd >= 0) {
-    temporaryCreated();
-  } else {
-    // Nothing was made: the name, if it exists, is someone else's.
-    ownSlot = nullptr;
-    slot->state.store(kFree);
-  }
-  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  errno = error;
-  return fd;
-}
-
-// Writes data into a new file in folder and names it name. A name where
-// nothing stands is created and written in place, which costs the system
-// least; otherwise an unnamed file (where the system makes them) or one
-// under a temporary name is written and then takes the name. created tells
-// whether a file could be made in folder at all.
+// Writes data into a new file in folder and names it name: an unnamed file
+// where the system makes them, else one under a temporary name. created
+// tells whether a file could be made in folder at all.
 TWriteResult writeInFolder(int folder, const char* name, std::string_view data,
                            const TFileIdentities* inputs, bool& created) {
   created = false;
-  const int direct = createInPlace(folder, name);
-  if (direct >= 0) {
-    created = true;
-    TWriteResult result = TWriteResult::written;
-    if (!writeAll(direct, data)) {
-      ::unlinkat(folder, name, 0);
-      result = TWriteResult::failed;
-    }
-    forgetTemporary();
-    if (::close(direct) != 0 && result == TWriteResult::written) {
-      ::unlinkat(folder, name, 0);
-      result = TWriteResult::failed;
-    }
-    return result;
-  }
-  if (errno != EEXIST && errno != 0) return TWriteResult::failed;
   const char* named = nullptr;
   int fd = procLinksWork() ? ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
   if (fd < 0) {
