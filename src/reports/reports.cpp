@@ -78,14 +78,15 @@ std::int32_t TReports::saveAll() {
 }
 
 std::int32_t TReports::saveAllOnThreads(std::size_t workers) {
-  // The reports go in blocks, so that few claimed names wait at a time. On
-  // this thread each block's report names are claimed in order; once they
-  // are written, each saved report's pair vocabulary is claimed in order.
-  // The report and vocabulary folders are apart, so each name is the one
-  // saveAll claims. The workers write one block's reports together with the
-  // previous block's pair vocabularies, taking the two kinds in turn, so
-  // that files are made in both folders at once. Last, each block's log
-  // entries are added in the order saveAll adds them.
+  // The reports go in blocks, so that few claimed names wait at a time.
+  // Each block's report names are claimed in order, one block ahead of its
+  // writing, on one thread at a time; once they are written, each saved
+  // report's pair vocabulary is claimed in order. The report and vocabulary
+  // folders are apart, so each name is the one saveAll claims. The workers
+  // write one block's reports together with the previous block's pair
+  // vocabularies, taking the two kinds in turn, so that files are made in
+  // both folders at once. Last, each block's log entries are added on this
+  // thread in the order saveAll adds them.
   constexpr std::size_t kBlock = 1024;
   const std::string& dirReports = environment->config->dirReports;
   const std::string& dirVocabularies = environment->config->dirVocabularies;
@@ -146,21 +147,34 @@ std::int32_t TReports::saveAllOnThreads(std::size_t workers) {
     return saved;
   };
 
+  const auto blockFrom = [&](std::size_t begin) {
+    Block block;
+    block.begin = begin;
+    block.end = std::min(reports_.size(), begin + kBlock);
+    return block;
+  };
   std::int32_t saved = 0;
+  Block next = blockFrom(0);  // reports claimed, not yet written
+  claimReports(next);
   Block written;  // reports written, pair vocabularies not yet
   bool pending = false;
-  for (std::size_t begin = 0; begin < reports_.size() || pending; begin += kBlock) {
-    Block next;
-    if (begin < reports_.size()) {
-      next.begin = begin;
-      next.end = std::min(reports_.size(), begin + kBlock);
-      claimReports(next);
-    }
+  for (std::size_t begin = kBlock; !next.reports.empty() || pending; begin += kBlock) {
     if (pending) claimPairs(written);
+    // The report names of the block after next are claimed by one worker
+    // while the others write.
+    Block upcoming;
+    const std::size_t claims = begin < reports_.size() ? 1 : 0;
+    if (claims) upcoming = blockFrom(begin);
     const std::size_t reportCount = next.reports.size();
     const std::size_t pairCount = written.withPair.size();
     const std::size_t alternating = std::min(reportCount, pairCount);
-    runOnWorkers(workers, reportCount + pairCount, [&](std::size_t worker, std::size_t task) {
+    runOnWorkers(workers, claims + reportCount + pairCount, [&](std::size_t worker,
+                                                                 std::size_t task) {
+      if (task < claims) {
+        claimReports(upcoming);
+        return;
+      }
+      task -= claims;
       // Tasks alternate report, pair vocabulary, ... while both kinds last.
       const bool isReport = task < 2 * alternating ? task % 2 == 0 : reportCount > pairCount;
       const std::size_t k =
@@ -182,6 +196,7 @@ std::int32_t TReports::saveAllOnThreads(std::size_t workers) {
     if (pending) saved += finish(written);
     pending = !next.reports.empty();
     written = std::move(next);
+    next = std::move(upcoming);
   }
   return saved;
 }
