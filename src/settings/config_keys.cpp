@@ -41,7 +41,8 @@ constexpr TConfigKey kKeys[] = {
     {"resultsTop", "200", "most pairs the results list; 0: no limit"},
     {"pairFiles", "1", "1: write a report and a shared-chunk vocabulary for every pair"},
     {"threads", "0",
-     "threads for pre-processing, extraction and saving, 1 to 64; 0: one per usable core"},
+     "threads for pre-processing, extraction, comparison and saving, 1 to 64; 0: one per "
+     "usable core"},
     {"isToshowLog", "0", "1: log progress messages"},
     {"isToshowWarning", "0", "1: log warnings and errors"},
     {"collusionMode", "3",
