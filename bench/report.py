@@ -94,6 +94,9 @@ def read_time_v(path):
 
 
 def parse_floor(line):
+    if line == "none":  # run.sh --no-floor
+        return {key: None for key in ("read_s", "write_s", "floor_cpu", "in_files", "in_bytes",
+                                      "out_files", "out_bytes")}
     values = dict(item.split("=", 1) for item in line.split())
     return {
         "read_s": float(values["read_s"]),
@@ -142,10 +145,11 @@ def record(args):
     rec["rss_mib"] = rss
     rec["exit"] = status
     rec.update(parse_floor(args.floor))
-    rec["floor"] = rec["read_s"] + rec["write_s"]
+    measured = rec["read_s"] is not None
+    rec["floor"] = rec["read_s"] + rec["write_s"] if measured else None
     study = rec["study"] if rec["study"] is not None else wall
-    rec["ratio"] = study / rec["floor"] if rec["floor"] > 0 else None
-    rec["cpu_ratio"] = cpu / rec["floor_cpu"] if rec["floor_cpu"] > 0 else None
+    rec["ratio"] = over(study, rec["floor"])
+    rec["cpu_ratio"] = over(cpu, rec["floor_cpu"])
     pairs = rec.get("pairs") or 0
     # Laps have a resolution of 10 ms: a zero lap gives no per-pair figure.
     rec["us_per_pair"] = rec["compare"] * 1e6 / pairs if pairs and rec["compare"] else None
@@ -154,16 +158,19 @@ def record(args):
         sim_wall, _, sim_rss, _ = read_time_v(args.sim_time)
         rec["sim_wall"] = sim_wall
         rec["sim_rss_mib"] = sim_rss
-        rec["sim_ratio"] = sim_wall / rec["floor"] if rec["floor"] > 0 else None
+        rec["sim_ratio"] = over(sim_wall, rec["floor"])
         rec["vs_sim"] = wall / sim_wall if sim_wall and wall is not None else None
     with open(args.results, "a", encoding="utf-8") as f:
         f.write(json.dumps(rec) + "\n")
 
     steps = " + ".join(f"{name} {fmt_s(rec[name])}" for _, name in STEPS)
-    line = (f"  run {rec.get('run', '?')}: study {fmt_s(rec['study'])} s (wall {fmt_s(wall)}) = {steps}"
-            f" | floor {rec['floor']:.3f} s (read {rec['read_s']:.4f} + write {rec['write_s']:.3f})"
-            f" | study/floor {fmt_ratio(rec['ratio'])} (CPU {fmt_ratio(rec['cpu_ratio'])})"
-            f" | peak {rss:.0f} MiB")
+    line = f"  run {rec.get('run', '?')}: study {fmt_s(rec['study'])} s (wall {fmt_s(wall)}) = {steps}"
+    if measured:
+        line += (f" | floor {rec['floor']:.3f} s (read {rec['read_s']:.4f} + write {rec['write_s']:.3f})"
+                 f" | study/floor {fmt_ratio(rec['ratio'])} (CPU {fmt_ratio(rec['cpu_ratio'])})")
+    else:
+        line += " | floor not measured"
+    line += f" | peak {rss:.0f} MiB"
     if rec["us_per_pair"] is not None:
         line += f" | compare {rec['us_per_pair']:.1f} us/pair" if rec["us_per_pair"] < 100 \
             else f" | compare {rec['us_per_pair']:.0f} us/pair"
@@ -257,8 +264,10 @@ def summary(args):
         return
     first = records[0]
     print(f"  {args.config}: {first['docs']} docs x {first['words']} words, mode {first['mode']}, "
-          f"{first['pairs']} pairs, {len(records)} run(s); input {first['in_bytes'] / 2**20:.1f} MiB, "
-          f"output {first['out_files']} files, {first['out_bytes'] / 2**20:.1f} MiB")
+          f"{first['pairs']} pairs, {len(records)} run(s)" +
+          (f"; input {first['in_bytes'] / 2**20:.1f} MiB, "
+           f"output {first['out_files']} files, {first['out_bytes'] / 2**20:.1f} MiB"
+           if first.get("in_bytes") is not None else "; I/O floor not measured"))
     print(f"  {'':32} {'min':>9} {'median':>9} {'max':>9}")
     for key, label, fmt in SUMMARY_ROWS:
         vals = values_of(records, key)

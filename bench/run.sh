@@ -21,6 +21,9 @@
 #   --scratch DIR  where corpora and outputs go (default /tmp/collusion-bench)
 #   --no-build     use the existing build/release/collusion
 #   --program P    time the program P (another build, say) instead; implies --no-build
+#   --no-floor     do not measure the I/O floor: for sizes whose outputs do not
+#                  fit the scratch folder twice, such as the 2,000-document scale
+#                  point (4 million files); ratios to the floor are then "-"
 #   --no-sim       do not time sim_text (by default it is installed from Debian's
 #                  similarity-tester package when missing and run as root)
 #   --settle S     seconds to wait after deleting a run's outputs (default 35)
@@ -50,7 +53,7 @@ workload=""
 docs="" words="" mode=""
 runs=5 grams=3 seed=1 copies=0.3
 scratch="/tmp/collusion-bench"
-build=1 sim=1 settle=35 program="" results=0 settings=()
+build=1 sim=1 floor=1 settle=35 program="" results=0 settings=()
 while [[ $# -gt 0 ]]; do
   case "$1" in
     W1|W1R|W2|W3|scale) workload="$1" ;;
@@ -65,6 +68,7 @@ while [[ $# -gt 0 ]]; do
     --no-build) build=0 ;;
     --program) program="$2"; build=0; shift ;;
     --no-sim) sim=0 ;;
+    --no-floor) floor=0 ;;
     --settle) settle="$2"; shift ;;
     --results) results=1 ;;
     --set) settings+=("$2"); shift ;;
@@ -227,10 +231,13 @@ for entry in "${configs[@]}"; do
     # The I/O floor, right after the study: the same inputs, the same outputs.
     # In the order the study wrote them (by modification time), since the
     # order of creation changes what the file system has to do.
-    find "$corpus/out" -type f -printf '%T@ %p\n' | sort -n -s -k1,1 | cut -d' ' -f2- >"$corpus/outputs.list"
-    sync
-    floor_line="$("$io_floor" "$corpus/inputs.list" "$corpus/outputs.list" "$corpus/out" "$corpus/floor")"
-    rm -rf "$corpus/floor"
+    floor_line=none
+    if [[ $floor -eq 1 ]]; then
+      find "$corpus/out" -type f -printf '%T@ %p\n' | sort -n -s -k1,1 | cut -d' ' -f2- >"$corpus/outputs.list"
+      sync
+      floor_line="$("$io_floor" "$corpus/inputs.list" "$corpus/outputs.list" "$corpus/out" "$corpus/floor")"
+      rm -rf "$corpus/floor"
+    fi
 
     sim_args=()
     if [[ $have_sim -eq 1 ]]; then
