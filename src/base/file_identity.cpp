@@ -42,9 +42,12 @@ bool TFileIdentities::contains(const TFileIdentity& identity) const {
   return std::binary_search(identities_.begin(), identities_.end(), identity);
 }
 
-bool TFileIdentities::containsInode(std::uint64_t inode) const {
-  return std::any_of(identities_.begin(), identities_.end(),
-                     [inode](const TFileIdentity& identity) { return identity.inode == inode; });
+std::vector<std::uint64_t> TFileIdentities::inodes() const {
+  std::vector<std::uint64_t> numbers;
+  numbers.reserve(identities_.size());
+  for (const TFileIdentity& identity : identities_) numbers.push_back(identity.inode);
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
 }
 
 bool namesWithIdentities(const std::string& folder, const TFileIdentities& identities,
@@ -53,9 +56,13 @@ bool namesWithIdentities(const std::string& folder, const TFileIdentities& ident
   if (folder.empty() || folder.find('\0') != std::string::npos) return false;
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return false;
+  // A folder may hold hundreds of thousands of names, a study thousands of
+  // inputs: each name is looked up among the sorted inode numbers.
+  const std::vector<std::uint64_t> inodes = identities.inodes();
   errno = 0;
   while (const dirent* entry = ::readdir(dir)) {
-    if (identities.containsInode(static_cast<std::uint64_t>(entry->d_ino))) {
+    if (std::binary_search(inodes.begin(), inodes.end(),
+                           static_cast<std::uint64_t>(entry->d_ino))) {
       names.emplace_back(entry->d_name);
     }
     errno = 0;

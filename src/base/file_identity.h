@@ -29,8 +29,8 @@ class TFileIdentities {
   void addPath(const std::string& path);
   bool contains(const TFileIdentity& identity) const;
   bool empty() const { return identities_.empty(); }
-  // Whether any identity held has this inode number, on whatever device.
-  bool containsInode(std::uint64_t inode) const;
+  // The inode numbers of the identities held, whatever their device, sorted.
+  std::vector<std::uint64_t> inodes() const;
 
  private:
   // Kept sorted; a study has a few thousand inputs at most.
@@ -41,6 +41,5 @@ class TFileIdentities {
 // number, as the folder lists it, is one of theirs. Reading the folder once
 // spares looking up each name a study is about to write there. False, and
 // names left empty, when the folder cannot be read to the end.
-[[nodiscard]] bool namesWithIdentities(const std::string& folder,
-                                       const TFileIdentities& identities,
+[[nodiscard]] bool namesWithIdentities(const std::string& folder, const TFileIdentities& identities,
                                        std::vector<std::string>& names);
