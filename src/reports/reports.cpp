@@ -9,8 +9,11 @@
 #include "base/file_identity.h"
 #include "base/work_pool.h"
 #include "documents/doc.h"
+#include "settings/config.h"
 #include "settings/environment.h"
 #include "settings/param_file.h"
+
+void TReports::configure(const TConfig& config) { countsOnly_ = !config.pairFiles; }
 
 bool TReports::add(const TParamFile& result, std::unique_ptr<TVocabulary>& vocabulary) {
   if (result.count() <= 0) return false;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "reports/pair_counts.h"
 #include "reports/report.h"
 
 struct TConfig;
@@ -19,10 +20,16 @@ class TReports {
   TReports(const TReports&) = delete;
   TReports& operator=(const TReports&) = delete;
 
-  void configure(const TConfig& /*config*/) {}
+  // A study that writes no pair files (pairFiles 0) keeps only each pair's
+  // counts: the comparison then hands them to addCounts and makes no report.
+  void configure(const TConfig& config);
+  bool countsOnly() const { return countsOnly_; }
   // Makes a report of result and vocabulary. False for an empty result; the
   // vocabulary then stays with the caller, otherwise the report owns it.
   bool add(const TParamFile& result, std::unique_ptr<TVocabulary>& vocabulary);
+  void addCounts(const TPairCounts& counts) { counts_.push_back(counts); }
+  // The pairs handed to addCounts, in the order the comparison added them.
+  const std::vector<TPairCounts>& pairCounts() const { return counts_; }
   // Writes every report file into dirReports, each followed by its pair's
   // shared-chunk vocabulary file in dirVocabularies. Returns the number of
   // report files written, or -1 when dirReports is empty.
@@ -40,4 +47,6 @@ class TReports {
   std::int32_t saveAllOnThreads(std::size_t workers);
 
   std::vector<std::unique_ptr<TReport>> reports_;
+  bool countsOnly_ = false;
+  std::vector<TPairCounts> counts_;
 };

@@ -88,11 +88,26 @@ std::string htmlText(std::string_view bytes) {
 }
 
 std::string fourDecimals(std::int32_t tenThousandths) {
+  std::string text;
+  appendFourDecimals(text, tenThousandths);
+  return text;
+}
+
+void appendFourDecimals(std::string& out, std::int32_t tenThousandths) {
   const std::int64_t value = tenThousandths;
-  const std::int64_t magnitude = std::llabs(value);
-  std::string fraction = std::to_string(magnitude % 10000);
-  fraction.insert(0, 4 - fraction.size(), '0');
-  return (value < 0 ? "-" : "") + std::to_string(magnitude / 10000) + "." + fraction;
+  std::uint64_t magnitude = value < 0 ? static_cast<std::uint64_t>(-value)
+                                      : static_cast<std::uint64_t>(value);
+  // Written from the last digit back: four decimals, the point, the units.
+  char digits[24];
+  char* at = digits + sizeof digits;
+  for (int place = 0; place < 4; ++place, magnitude /= 10) *--at = static_cast<char>('0' + magnitude % 10);
+  *--at = '.';
+  do {
+    *--at = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--at = '-';
+  out.append(at, digits + sizeof digits);
 }
 
 void appendPageStart(std::string& out, std::string_view title, std::string_view css) {

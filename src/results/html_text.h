@@ -17,6 +17,8 @@ std::string htmlText(std::string_view bytes);
 // A value in ten-thousandths written with four decimals: 5999 as "0.5999",
 // 10000 as "1.0000", -5 as "-0.0005".
 std::string fourDecimals(std::int32_t tenThousandths);
+// Appends fourDecimals(tenThousandths) to out.
+void appendFourDecimals(std::string& out, std::int32_t tenThousandths);
 
 // Appends the start of a self-contained page up to and including "<body>":
 // its title (escaped), a content security policy that allows nothing but the

@@ -1,6 +1,7 @@
 #include "results/results.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <numeric>
 
@@ -55,26 +56,49 @@ std::int32_t TResults::thresholdOf(double setting) {
   return static_cast<std::int32_t>(std::llround(setting * 10000));
 }
 
+namespace {
+
+void appendNumber(std::string& out, std::uint64_t value) {
+  char digits[24];
+  const auto written = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, written.ptr);
+}
+
+void appendNumber(std::string& out, std::int32_t value) {
+  char digits[16];
+  const auto written = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, written.ptr);
+}
+
+}  // namespace
+
 std::string TResults::pairsCsv() const {
   std::string csv =
       "rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2,"
       "archive\n";
-  csv.reserve(csv.size() + ranking_.size() * 96);
+  // Each document's path as a field, made once for all its pairs.
+  std::vector<std::string> fields(study_.documents.size());
+  std::size_t longest = 0;
+  for (std::size_t doc = 0; doc < fields.size(); ++doc) {
+    appendCsvField(fields[doc], study_.documents[doc].path);
+    longest = std::max(longest, fields[doc].size());
+  }
+  csv.reserve(csv.size() + ranking_.size() * (2 * longest + 64));
   for (std::size_t rank = 0; rank < ranking_.size(); ++rank) {
     const TResultsPair& pair = study_.pairs[ranking_[rank]];
-    csv += std::to_string(rank + 1);
+    appendNumber(csv, static_cast<std::uint64_t>(rank + 1));
     csv += ',';
-    appendCsvField(csv, study_.documents[pair.doc1].path);
+    csv += fields[pair.doc1];
     csv += ',';
-    appendCsvField(csv, study_.documents[pair.doc2].path);
+    csv += fields[pair.doc2];
     for (const std::int32_t count : {pair.chunks1, pair.chunks2, pair.common}) {
       csv += ',';
-      csv += std::to_string(count);
+      appendNumber(csv, count);
     }
     for (const std::int32_t share : {pair.similarity, containment(pair.common, pair.chunks1),
                                      containment(pair.common, pair.chunks2)}) {
       csv += ',';
-      csv += fourDecimals(share);
+      appendFourDecimals(csv, share);
     }
     const bool archive =
         study_.documents[pair.doc1].archive || study_.documents[pair.doc2].archive;

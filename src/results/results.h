@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "reports/pair_counts.h"
+
 // One document of a study as the results show it.
 struct TResultsDocument {
   std::string path;         // the full path, as the log names the document
@@ -15,14 +17,7 @@ struct TResultsDocument {
 
 // One compared pair. The documents are indices into the study's documents,
 // so a pair holds no text.
-struct TResultsPair {
-  std::uint32_t doc1 = 0;
-  std::uint32_t doc2 = 0;
-  std::int32_t chunks1 = 0;
-  std::int32_t chunks2 = 0;
-  std::int32_t common = 0;
-  std::int32_t similarity = 0;  // in ten-thousandths, 0 to 10000
-};
+using TResultsPair = TPairCounts;
 
 // What a study hands to its results.
 struct TResultsStudy {

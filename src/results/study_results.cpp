@@ -42,8 +42,10 @@ TResultsStudy studyOf(const TConfig& config, const TFiles& files, const TReports
   // against none (mode 3), and reports the pairs in that order.
   const std::int32_t mode = config.collusionMode;
   const std::int32_t firsts = firstDocumentsOf(mode, files);
+  // A study without pair files kept the pairs' counts alone, in that order.
+  if (reports.countsOnly() && study.compared) study.pairs = reports.pairCounts();
   std::int32_t k = 0;
-  for (std::int32_t i = 0; study.compared && i < firsts; ++i) {
+  for (std::int32_t i = 0; study.compared && !reports.countsOnly() && i < firsts; ++i) {
     for (std::int32_t j = i + 1; j < count; ++j) {
       if (!isComparedPair(mode, *files.get(i), *files.get(j))) continue;
       const std::int32_t at = k++;

@@ -78,6 +78,16 @@ std::unique_ptr<TParamFile> TCompareGrams::compareDocuments(const TDoc& first, c
   return resultOf(first, second, common);
 }
 
+TPairCounts TCompareGrams::countsOf(std::int32_t firstIndex, std::int32_t secondIndex,
+                                   const TDoc& first, const TDoc& second,
+                                   std::int32_t common) const {
+  return {static_cast<std::uint32_t>(firstIndex), static_cast<std::uint32_t>(secondIndex),
+          first.chunkCount(),
+          second.chunkCount(),
+          common,
+          similarityInTenThousandths(computeSimilarity(first, second, common))};
+}
+
 void TCompareGrams::offer(const TDoc& first, const TDoc& second, TParamFile& result,
                           std::unique_ptr<TVocabulary>& pairVocabulary, TReports& reports,
                           std::int32_t& added) const {
@@ -133,6 +143,12 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
         const TDoc& second = *files.get(j);
         if (!isComparedPair(mode, first, second)) continue;
         auto pairVocabulary = std::make_unique<TVocabulary>();
+        if (reports.countsOnly()) {
+          const std::int32_t common = countCommonChunks(first, second, *pairVocabulary);
+          reports.addCounts(countsOf(i, j, first, second, common));
+          ++added;
+          continue;
+        }
         const auto result = compareDocuments(first, second, *pairVocabulary);
         offer(first, second, *result, pairVocabulary, reports, added);
       }
@@ -175,23 +191,65 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
   for (std::size_t id = ids; id > 0; --id) start[id] = start[id - 1];
   start[0] = 0;
 
-  // The chunks each first document shares with every later one are found on
-  // the workers, a first document at a time; this thread hands the pairs to
-  // the report set in list order.
+  // What each first document shares with every later one is found on the
+  // workers, a first document at a time; this thread hands the pairs to the
+  // report set in list order.
   const auto firstCount = static_cast<std::size_t>(firsts);
-  std::vector<std::vector<std::vector<std::uint32_t>>> shared(firstCount);
-  const auto findShared = [&](std::size_t, std::size_t i) {
-    auto& partners = shared[i];
-    partners.resize(static_cast<std::size_t>(size));
+  const auto eachFirst = [&](auto& prepare, auto& consume) {
+    if (workers <= 1 || firstCount <= 1) {
+      for (std::size_t i = 0; i < firstCount; ++i) {
+        prepare(0, i);
+        consume(i);
+      }
+    } else {
+      prepareAhead(workers, firstCount, 2 * workers, prepare, consume,
+                   CallerPrepares::kWhileWaiting);
+    }
+  };
+  // The postings of each chunk of first document i that follow i: the later
+  // documents holding it.
+  const auto forEachLater = [&](std::size_t i, auto&& visit) {
     files.get(static_cast<std::int32_t>(i))
         ->vocabulary()
         ->forEachId([&](std::uint32_t id, std::int32_t) {
           const std::uint32_t* begin = postings.data() + start[id];
           const std::uint32_t* end = postings.data() + start[id + 1];
-          // Documents listed after the first one; the first is among them.
+          // The first document is among the postings.
           const std::uint32_t* later = std::upper_bound(begin, end, static_cast<std::uint32_t>(i));
-          for (const std::uint32_t* p = later; p != end; ++p) partners[*p].push_back(id);
+          for (const std::uint32_t* p = later; p != end; ++p) visit(*p, id);
         });
+  };
+
+  if (reports.countsOnly()) {
+    // Without pair files only the number of shared chunks is kept.
+    std::vector<std::vector<std::int32_t>> common(firstCount);
+    const auto countShared = [&](std::size_t, std::size_t i) {
+      auto& counts = common[i];
+      counts.assign(static_cast<std::size_t>(size), 0);
+      forEachLater(i, [&](std::uint32_t later, std::uint32_t) { ++counts[later]; });
+    };
+    const auto offerCounts = [&](std::size_t index) {
+      const auto i = static_cast<std::int32_t>(index);
+      const TDoc& first = *files.get(i);
+      const auto& counts = common[index];
+      for (std::int32_t j = i + 1; j < size; ++j) {
+        const TDoc& second = *files.get(j);
+        if (!isComparedPair(mode, first, second)) continue;
+        reports.addCounts(countsOf(i, j, first, second, counts[static_cast<std::size_t>(j)]));
+        ++added;
+      }
+      std::vector<std::int32_t>().swap(common[index]);
+      showProgress("Comparing documents", i + 1, firsts);
+    };
+    eachFirst(countShared, offerCounts);
+    return added;
+  }
+
+  std::vector<std::vector<std::vector<std::uint32_t>>> shared(firstCount);
+  const auto findShared = [&](std::size_t, std::size_t i) {
+    auto& partners = shared[i];
+    partners.resize(static_cast<std::size_t>(size));
+    forEachLater(i, [&](std::uint32_t later, std::uint32_t id) { partners[later].push_back(id); });
   };
   const auto offerShared = [&](std::size_t index) {
     const auto i = static_cast<std::int32_t>(index);
@@ -214,14 +272,6 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
     std::vector<std::vector<std::uint32_t>>().swap(partners);
     showProgress("Comparing documents", i + 1, firsts);
   };
-  if (workers <= 1 || firstCount <= 1) {
-    for (std::size_t i = 0; i < firstCount; ++i) {
-      findShared(0, i);
-      offerShared(i);
-    }
-  } else {
-    prepareAhead(workers, firstCount, 2 * workers, findShared, offerShared,
-                 CallerPrepares::kWhileWaiting);
-  }
+  eachFirst(findShared, offerShared);
   return added;
 }

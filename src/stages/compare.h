@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "reports/pair_counts.h"
+
 struct TConfig;
 class TDoc;
 class TFiles;
@@ -52,6 +54,9 @@ class TCompareGrams : public TCompare {
   // The result record of a pair with common shared chunks.
   std::unique_ptr<TParamFile> resultOf(const TDoc& first, const TDoc& second,
                                        std::int32_t common) const;
+  // The counts of the pair of the documents at firstIndex and secondIndex.
+  TPairCounts countsOf(std::int32_t firstIndex, std::int32_t secondIndex, const TDoc& first,
+                       const TDoc& second, std::int32_t common) const;
   // Threads that find shared chunks; 1 finds them on the calling thread.
   std::int32_t threads_ = 1;
   // Hands a pair's result to the report set, counting it in added or logging

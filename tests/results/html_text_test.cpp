@@ -35,6 +35,7 @@ TEST(HtmlText, FourDecimals) {
     const char* want;
   };
   const Case cases[] = {{5999, "0.5999"}, {10000, "1.0000"}, {0, "0.0000"},
-                        {7, "0.0007"},    {1230, "0.1230"},  {-5, "-0.0005"}};
+                        {7, "0.0007"},    {1230, "0.1230"},  {-5, "-0.0005"},
+                        {123456789, "12345.6789"}, {INT32_MIN, "-214748.3648"}};
   for (const Case& c : cases) EXPECT_EQ(c.want, fourDecimals(c.value)) << c.value;
 }

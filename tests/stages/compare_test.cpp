@@ -7,6 +7,7 @@
 #include "../support.h"
 #include "documents/files.h"
 #include "reports/reports.h"
+#include "settings/config.h"
 #include "stages/extract.h"
 #include "stages/pre_proc.h"
 
@@ -204,6 +205,36 @@ TEST_F(Compare, IndexedComparisonEqualsADirectPairByPairCount) {
           }
         }
         EXPECT_EQ(r, reports.count());
+
+        // Without pair files only the counts are kept, the same with one
+        // thread and with several.
+        for (const std::int32_t threads : {1, 3}) {
+          TConfig config = *env.env().config;
+          config.pairFiles = false;
+          config.threads = threads;
+          TReports counted;
+          counted.configure(config);
+          TCompareGrams countOnly;
+          countOnly.configure(config);
+          EXPECT_EQ(r, countOnly.run(files, counted));
+          EXPECT_EQ(0, counted.count());
+          ASSERT_EQ(static_cast<std::size_t>(r), counted.pairCounts().size());
+          std::int32_t k = 0;
+          for (std::int32_t i = 0; i < firsts; ++i) {
+            for (std::int32_t j = i + 1; j < files.count(); ++j, ++k) {
+              const TPairCounts& pair = counted.pairCounts()[static_cast<std::size_t>(k)];
+              const auto* report = dynamic_cast<const TReportGrams*>(reports.get(k));
+              const std::string where = "threads " + std::to_string(threads) + " pair " +
+                                        std::to_string(i) + "," + std::to_string(j);
+              EXPECT_EQ(static_cast<std::uint32_t>(i), pair.doc1) << where;
+              EXPECT_EQ(static_cast<std::uint32_t>(j), pair.doc2) << where;
+              EXPECT_EQ(report->chunksInDoc1(), pair.chunks1) << where;
+              EXPECT_EQ(report->chunksInDoc2(), pair.chunks2) << where;
+              EXPECT_EQ(report->commonChunks(), pair.common) << where;
+              EXPECT_EQ(report->similarity(), pair.similarity / 10000.0) << where;
+            }
+          }
+        }
       }
     }
   }
