@@ -3,13 +3,41 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 // The number of cores the process may run on, at least 1.
 std::size_t usableCores();
+
+// A thread of its own that runs the tasks handed to it one at a time, in the
+// order they came, while the caller goes on. Once a task throws, the tasks
+// after it are dropped, and finish() throws that exception again. Whatever
+// is still waiting when the lane goes is dropped too.
+class TTaskLane {
+ public:
+  TTaskLane();
+  ~TTaskLane();
+  TTaskLane(const TTaskLane&) = delete;
+  TTaskLane& operator=(const TTaskLane&) = delete;
+
+  void hand(std::function<void()> task);
+  // Returns once every task handed in has run.
+  void finish();
+
+ private:
+  void loop(std::stop_token stop);
+
+  std::mutex mutex_;
+  std::condition_variable_any changed_;
+  std::deque<std::function<void()>> tasks_;
+  bool running_ = false;
+  std::exception_ptr failure_;
+  std::jthread thread_;
+};
 
 // Calls work(worker, i) once for every i below count, on `workers` threads
 // at most: the calling thread is worker 0, the others are started for the

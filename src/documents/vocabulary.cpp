@@ -188,7 +188,17 @@ void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids) {
   addChunkIds(ids, counter);
 }
 
+void TVocabulary::reserveEntries(std::size_t count) {
+  ids_.reserve(count);
+  counts_.reserve(count);
+}
+
 void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCounter& counter) {
+  addChunkIds(ids, counter, dictionary_->size());
+}
+
+void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCounter& counter,
+                              std::uint32_t idCount) {
   if (ids.empty()) return;
   if (counts_.size() != ids_.size()) counts_.assign(ids_.size(), 1);
   // A first batch sizes the vocabulary once rather than through doublings,
@@ -197,7 +207,7 @@ void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCount
     ids_.reserve(ids.size());
     counts_.reserve(ids.size());
   }
-  counter.begin(dictionary_->size());
+  counter.begin(idCount);
   for (std::size_t i = 0; i < ids_.size(); ++i) {
     counter.mark(ids_[i], static_cast<std::uint32_t>(i));
   }

@@ -53,6 +53,13 @@ class TVocabulary {
   // keeping its marks in counter, which may serve many vocabularies of the
   // same dictionary.
   void addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCounter& counter);
+  // Room for count entries, claimed on the calling thread, so that an empty
+  // vocabulary filled by addChunkIds on another thread claims no memory there.
+  void reserveEntries(std::size_t count);
+  // The same for ids all below idCount, without reading the dictionary, so
+  // that another thread may add chunks to it meanwhile.
+  void addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCounter& counter,
+                   std::uint32_t idCount);
   void addChunkIds(const std::vector<std::uint32_t>& ids);
   // -1 for an empty chunk, 0 when absent, else its count.
   [[nodiscard]] std::int32_t countOf(std::string_view chunk) const;

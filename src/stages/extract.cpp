@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/free_memory.h"
 #include "base/work_pool.h"
 #include "documents/chunk_counter.h"
 #include "documents/files.h"
@@ -260,6 +261,10 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
   std::vector<ChunkList> lists(pieces.size());
   std::vector<std::uint32_t> ids;
   std::int32_t index = 0;
+  // Each interned document is counted into its vocabulary on a lane of its
+  // own, while this thread interns the next; the counter serves one
+  // document at a time there.
+  TTaskLane counting;
   prepareAhead(
       workers, pieces.size(), 4 * workers,
       [&](std::size_t, std::size_t p) {
@@ -280,7 +285,17 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
           }
           list.release();
           if (!piece.last) return;
-          if (cuts(doc)) doc->vocabulary()->addChunkIds(ids, counter);
+          if (cuts(doc)) {
+            const std::uint32_t idCount = doc->vocabulary()->dictionary().size();
+            // The lane claims no memory of its own, which would stay with it
+            // rather than serve this thread again.
+            if (doc->vocabulary()->size() == 0) doc->vocabulary()->reserveEntries(ids.size());
+            counting.hand([doc, &counter, idCount, ids = std::move(ids)] {
+              doc->vocabulary()->addChunkIds(ids, counter, idCount);
+            });
+            ids = {};
+            if (piece.doc + 1 < docs.size()) ids.reserve(words[piece.doc + 1]);
+          }
           ids.clear();
           if (releaseTexts_) doc->releaseText();
           ++index;
@@ -292,5 +307,10 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
         logWarning("warning_chunks_not_extracted", path);
         if (files.remove(index)) logWarningWithProgress("file_removed_from_process", path);
       });
+  counting.finish();
+  // What the workers and the lane freed stays with their threads' memory
+  // pools, where the threads that compare and save would not find it; it is
+  // given back to the system instead.
+  giveBackFreeMemory();
   return files.count();
 }

@@ -98,3 +98,53 @@ TEST(WorkPool, AnExceptionStopsTheWorkAndReachesTheCaller) {
     }
   }
 }
+
+TEST(TaskLane, RunsTasksInOrderOffTheCallingThread) {
+  TTaskLane lane;
+  std::vector<int> ran;  // written by the lane only, read after finish()
+  std::atomic<bool> onCaller{false};
+  const auto caller = std::this_thread::get_id();
+  for (int i = 0; i < 100; ++i) {
+    lane.hand([&, i] {
+      if (std::this_thread::get_id() == caller) onCaller = true;
+      ran.push_back(i);
+    });
+  }
+  lane.finish();
+  ASSERT_EQ(100u, ran.size());
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(i, ran[static_cast<std::size_t>(i)]);
+  EXPECT_FALSE(onCaller.load());
+  // The lane goes on taking tasks after finish().
+  lane.hand([&] { ran.push_back(100); });
+  lane.finish();
+  EXPECT_EQ(101u, ran.size());
+}
+
+TEST(TaskLane, AFailingTaskDropsTheRestAndReachesFinish) {
+  TTaskLane lane;
+  std::atomic<int> ran{0};
+  lane.hand([&] { ++ran; });
+  lane.hand([] { throw std::bad_alloc(); });
+  for (int i = 0; i < 10; ++i) lane.hand([&] { ++ran; });
+  EXPECT_THROW(lane.finish(), std::bad_alloc);
+  EXPECT_THROW(lane.finish(), std::bad_alloc);
+  EXPECT_EQ(1, ran.load());
+}
+
+TEST(TaskLane, GoingDropsWhatWaits) {
+  std::atomic<int> ran{0};
+  {
+    TTaskLane lane;
+    lane.hand([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      ++ran;
+    });
+    for (int i = 0; i < 10; ++i) lane.hand([&] { ++ran; });
+  }
+  // The task running when the lane goes ends (if it had started at all);
+  // none of those waiting runs, then or later.
+  const int atEnd = ran.load();
+  EXPECT_LE(atEnd, 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(atEnd, ran.load());
+}
