@@ -194,24 +194,29 @@ void TVocabulary::reserveEntries(std::size_t count) {
 }
 
 void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCounter& counter) {
-  addChunkIds(ids, counter, dictionary_->size());
-}
-
-void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCounter& counter,
-                              std::uint32_t idCount) {
   if (ids.empty()) return;
-  if (counts_.size() != ids_.size()) counts_.assign(ids_.size(), 1);
   // A first batch sizes the vocabulary once rather than through doublings,
   // each of which would hold the old and the new copy at once.
-  if (ids_.empty()) {
-    ids_.reserve(ids.size());
-    counts_.reserve(ids.size());
-  }
+  if (ids_.empty()) reserveEntries(ids.size());
+  const std::uint32_t idCount = dictionary_->size();
+  beginCounting(counter, idCount);
+  countIds(ids.data(), ids.size(), counter, idCount);
+  endCounting(counter);
+}
+
+void TVocabulary::beginCounting(TChunkCounter& counter, std::uint32_t idCount) {
+  if (counts_.size() != ids_.size()) counts_.assign(ids_.size(), 1);
   counter.begin(idCount);
   for (std::size_t i = 0; i < ids_.size(); ++i) {
     counter.mark(ids_[i], static_cast<std::uint32_t>(i));
   }
-  for (const std::uint32_t id : ids) {
+}
+
+void TVocabulary::countIds(const std::uint32_t* ids, std::size_t count, TChunkCounter& counter,
+                           std::uint32_t idCount) {
+  counter.begin(idCount);
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::uint32_t id = ids[k];
     if (counter.isMarked(id)) {
       ++counts_[counter.entryOf(id)];
     } else {
@@ -220,6 +225,9 @@ void TVocabulary::addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCount
       counts_.push_back(1);
     }
   }
+}
+
+void TVocabulary::endCounting(TChunkCounter& counter) {
   counter.end(ids_);
   slots_.clear();
 }

@@ -53,13 +53,17 @@ class TVocabulary {
   // keeping its marks in counter, which may serve many vocabularies of the
   // same dictionary.
   void addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCounter& counter);
-  // Room for count entries, claimed on the calling thread, so that an empty
-  // vocabulary filled by addChunkIds on another thread claims no memory there.
+  // Room for count entries, claimed on the calling thread.
   void reserveEntries(std::size_t count);
-  // The same for ids all below idCount, without reading the dictionary, so
-  // that another thread may add chunks to it meanwhile.
-  void addChunkIds(const std::vector<std::uint32_t>& ids, TChunkCounter& counter,
-                   std::uint32_t idCount);
+  // Counting in parts, as addChunkIds does at once: beginCounting marks the
+  // entries held in counter, countIds counts one part, and endCounting
+  // clears the marks for the next vocabulary. idCount is above every id
+  // counted so far. None of them reads the dictionary, so that another
+  // thread may add chunks to it meanwhile.
+  void beginCounting(TChunkCounter& counter, std::uint32_t idCount);
+  void countIds(const std::uint32_t* ids, std::size_t count, TChunkCounter& counter,
+                std::uint32_t idCount);
+  void endCounting(TChunkCounter& counter);
   void addChunkIds(const std::vector<std::uint32_t>& ids);
   // -1 for an empty chunk, 0 when absent, else its count.
   [[nodiscard]] std::int32_t countOf(std::string_view chunk) const;

@@ -1,6 +1,7 @@
 #include "stages/compare.h"
 
 #include <algorithm>
+#include <bit>
 #include <string>
 #include <vector>
 
@@ -79,9 +80,10 @@ std::unique_ptr<TParamFile> TCompareGrams::compareDocuments(const TDoc& first, c
 }
 
 TPairCounts TCompareGrams::countsOf(std::int32_t firstIndex, std::int32_t secondIndex,
-                                   const TDoc& first, const TDoc& second,
-                                   std::int32_t common) const {
-  return {static_cast<std::uint32_t>(firstIndex), static_cast<std::uint32_t>(secondIndex),
+                                    const TDoc& first, const TDoc& second,
+                                    std::int32_t common) const {
+  return {static_cast<std::uint32_t>(firstIndex),
+          static_cast<std::uint32_t>(secondIndex),
           first.chunkCount(),
           second.chunkCount(),
           common,
@@ -156,15 +158,11 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
     return added;
   }
 
-  // The documents holding each chunk, in list order: postings[start[id] ..
-  // start[id + 1]). A pair's shared chunks are then found by walking the
-  // first document's chunks once for all its partners, so the cost follows
-  // the number of shared chunk occurrences, not pairs times chunks.
   TChunkDictionary& dictionary = files.get(0)->vocabulary()->dictionary();
   const std::size_t ids = dictionary.size();
-  // Each worker indexes its own range of ids, reading the documents in list
-  // order, so that every id's postings come out in list order.
   const auto workers = static_cast<std::size_t>(std::max(threads_, 1));
+  // Each worker indexes its own range of ids, reading the documents in list
+  // order.
   const std::size_t parts = ids < (std::size_t{1} << 16) ? 1 : workers;
   const auto inPart = [&](std::size_t part, auto&& visit) {
     const auto low = static_cast<std::uint32_t>(ids * part / parts);
@@ -175,6 +173,34 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
       });
     }
   };
+  // A pair's shared chunks are found by walking the first document's chunks
+  // once for all its partners, through an index from each chunk to the later
+  // documents holding it, so the cost follows the number of shared chunk
+  // occurrences, not pairs times chunks.
+  if (size <= 32) {
+    // Few documents: a bit per document for each chunk.
+    std::vector<std::uint32_t> holders(ids, 0);
+    runOnWorkers(parts, parts, [&](std::size_t, std::size_t part) {
+      inPart(part, [&](std::int32_t d, std::uint32_t id) { holders[id] |= std::uint32_t{1} << d; });
+    });
+    const auto forEachLater = [&](std::size_t i, auto&& visit) {
+      files.get(static_cast<std::int32_t>(i))
+          ->vocabulary()
+          ->forEachId([&](std::uint32_t id, std::int32_t) {
+            // Bit b stands for the document listed b + 1 after the first.
+            std::uint32_t later = holders[id] >> i >> 1;
+            while (later != 0) {
+              visit(static_cast<std::uint32_t>(i) + 1 +
+                        static_cast<std::uint32_t>(std::countr_zero(later)),
+                    id);
+              later &= later - 1;
+            }
+          });
+    };
+    return offerPairs(files, reports, mode, firsts, forEachLater);
+  }
+  // The documents holding each chunk, in list order: postings[start[id] ..
+  // start[id + 1]).
   std::vector<std::uint32_t> start(ids + 1, 0);
   runOnWorkers(parts, parts, [&](std::size_t, std::size_t part) {
     inPart(part, [&](std::int32_t, std::uint32_t id) { ++start[id + 1]; });
@@ -190,7 +216,28 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
   });
   for (std::size_t id = ids; id > 0; --id) start[id] = start[id - 1];
   start[0] = 0;
+  const auto forEachLater = [&](std::size_t i, auto&& visit) {
+    files.get(static_cast<std::int32_t>(i))
+        ->vocabulary()
+        ->forEachId([&](std::uint32_t id, std::int32_t) {
+          const std::uint32_t* begin = postings.data() + start[id];
+          const std::uint32_t* end = postings.data() + start[id + 1];
+          // The first document is among the postings.
+          const std::uint32_t* later = std::upper_bound(begin, end, static_cast<std::uint32_t>(i));
+          for (const std::uint32_t* p = later; p != end; ++p) visit(*p, id);
+        });
+  };
+  return offerPairs(files, reports, mode, firsts, forEachLater);
+}
 
+template <typename ForEachLater>
+std::int32_t TCompareGrams::offerPairs(TFiles& files, TReports& reports, std::int32_t mode,
+                                       std::int32_t firsts,
+                                       const ForEachLater& forEachLater) const {
+  const std::int32_t size = files.count();
+  TChunkDictionary& dictionary = files.get(0)->vocabulary()->dictionary();
+  const auto workers = static_cast<std::size_t>(std::max(threads_, 1));
+  std::int32_t added = 0;
   // What each first document shares with every later one is found on the
   // workers, a first document at a time; this thread hands the pairs to the
   // report set in list order.
@@ -206,20 +253,6 @@ std::int32_t TCompareGrams::run(TFiles& files, TReports& reports) {
                    CallerPrepares::kWhileWaiting);
     }
   };
-  // The postings of each chunk of first document i that follow i: the later
-  // documents holding it.
-  const auto forEachLater = [&](std::size_t i, auto&& visit) {
-    files.get(static_cast<std::int32_t>(i))
-        ->vocabulary()
-        ->forEachId([&](std::uint32_t id, std::int32_t) {
-          const std::uint32_t* begin = postings.data() + start[id];
-          const std::uint32_t* end = postings.data() + start[id + 1];
-          // The first document is among the postings.
-          const std::uint32_t* later = std::upper_bound(begin, end, static_cast<std::uint32_t>(i));
-          for (const std::uint32_t* p = later; p != end; ++p) visit(*p, id);
-        });
-  };
-
   if (reports.countsOnly()) {
     // Without pair files only the number of shared chunks is kept.
     std::vector<std::vector<std::int32_t>> common(firstCount);

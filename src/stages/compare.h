@@ -57,6 +57,13 @@ class TCompareGrams : public TCompare {
   // The counts of the pair of the documents at firstIndex and secondIndex.
   TPairCounts countsOf(std::int32_t firstIndex, std::int32_t secondIndex, const TDoc& first,
                        const TDoc& second, std::int32_t common) const;
+  // Hands every compared pair to reports in list order, with the chunks the
+  // two share found through forEachLater(i, visit), which calls
+  // visit(later, id) for each chunk id of document i and each document
+  // listed after i that holds it, later documents in list order.
+  template <typename ForEachLater>
+  std::int32_t offerPairs(TFiles& files, TReports& reports, std::int32_t mode, std::int32_t firsts,
+                          const ForEachLater& forEachLater) const;
   // Threads that find shared chunks; 1 finds them on the calling thread.
   std::int32_t threads_ = 1;
   // Hands a pair's result to the report set, counting it in added or logging

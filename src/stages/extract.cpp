@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <deque>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/free_memory.h"
@@ -174,6 +176,31 @@ class ChunkList {
   std::size_t builtUsed_ = 0;
 };
 
+// Id buffers handed back by the lane that counts, for the next pieces: a few
+// buffers serve in turn rather than one per piece.
+class SpareIds {
+ public:
+  // Keeps ids, emptied, unless a few are kept already.
+  void giveBack(std::vector<std::uint32_t>& ids) {
+    ids.clear();
+    const std::lock_guard lock(mutex_);
+    if (spares_.size() < kKept) spares_.push_back(std::move(ids));
+  }
+  // An empty buffer, one kept if there is one.
+  std::vector<std::uint32_t> take() {
+    const std::lock_guard lock(mutex_);
+    if (spares_.empty()) return {};
+    std::vector<std::uint32_t> ids = std::move(spares_.back());
+    spares_.pop_back();
+    return ids;
+  }
+
+ private:
+  static constexpr std::size_t kKept = 4;
+  std::mutex mutex_;
+  std::vector<std::vector<std::uint32_t>> spares_;
+};
+
 }  // namespace
 
 std::int32_t TExtractGrams::extractDocument(TDoc* doc) const {
@@ -237,8 +264,10 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
     runOnWorkers(workers, docs.size(), [&](std::size_t, std::size_t k) {
       if (docs[k]) words[k] = countWords(docs[k]->text());
     });
-    makeRoomForChunks(files.dictionary(), counter, words);
   }
+  // The room is made when the first piece is interned, so that the workers
+  // cut the first pieces meanwhile: a large index takes a while to clear.
+  bool roomMade = gramsSize_ <= 0;
   const auto cuts = [&](const TDoc* doc) {
     return doc && !doc->text().empty() && gramsSize_ > 0 && doc->vocabulary();
   };
@@ -261,9 +290,10 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
   std::vector<ChunkList> lists(pieces.size());
   std::vector<std::uint32_t> ids;
   std::int32_t index = 0;
-  // Each interned document is counted into its vocabulary on a lane of its
-  // own, while this thread interns the next; the counter serves one
-  // document at a time there.
+  // Each interned piece is counted into its document's vocabulary on a lane
+  // of its own, while this thread interns the next; the counter serves one
+  // document at a time there. The lane goes first, before what its tasks use.
+  SpareIds spare;
   TTaskLane counting;
   prepareAhead(
       workers, pieces.size(), 4 * workers,
@@ -274,29 +304,35 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
         }
       },
       [&](std::size_t p) {
+        if (!roomMade) {
+          makeRoomForChunks(files.dictionary(), counter, words);
+          roomMade = true;
+        }
         const Piece& piece = pieces[p];
         TDoc* doc = docs[piece.doc];
         ChunkList& list = lists[p];
         if (doc && !doc->text().empty()) {
           if (cuts(doc)) {
-            TChunkDictionary::Batch pipeline(doc->vocabulary()->dictionary(), ids);
+            TVocabulary& vocabulary = *doc->vocabulary();
+            TChunkDictionary::Batch pipeline(vocabulary.dictionary(), ids);
             list.intern(pipeline);
             pipeline.flush();
+            const std::uint32_t idCount = vocabulary.dictionary().size();
+            const bool first = piece.from == 0;
+            // The lane claims no memory of its own, which would stay with it
+            // rather than serve this thread again.
+            if (first && vocabulary.size() == 0) vocabulary.reserveEntries(words[piece.doc]);
+            counting.hand([&vocabulary, &counter, &spare, idCount, first, last = piece.last,
+                           ids = std::move(ids)]() mutable {
+              if (first) vocabulary.beginCounting(counter, idCount);
+              vocabulary.countIds(ids.data(), ids.size(), counter, idCount);
+              if (last) vocabulary.endCounting(counter);
+              spare.giveBack(ids);
+            });
+            ids = spare.take();
           }
           list.release();
           if (!piece.last) return;
-          if (cuts(doc)) {
-            const std::uint32_t idCount = doc->vocabulary()->dictionary().size();
-            // The lane claims no memory of its own, which would stay with it
-            // rather than serve this thread again.
-            if (doc->vocabulary()->size() == 0) doc->vocabulary()->reserveEntries(ids.size());
-            counting.hand([doc, &counter, idCount, ids = std::move(ids)] {
-              doc->vocabulary()->addChunkIds(ids, counter, idCount);
-            });
-            ids = {};
-            if (piece.doc + 1 < docs.size()) ids.reserve(words[piece.doc + 1]);
-          }
-          ids.clear();
           if (releaseTexts_) doc->releaseText();
           ++index;
           showProgress("Extracting chunks", static_cast<std::int64_t>(piece.doc + 1),

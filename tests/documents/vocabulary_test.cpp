@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../support.h"
+#include "documents/chunk_counter.h"
 
 namespace {
 void addTimes(TVocabulary& v, const std::string& chunk, int times) {
@@ -33,6 +34,36 @@ TEST(Vocabulary, CountsDistinctChunks) {
   EXPECT_EQ(0, v.countOf("a b"));
   v.addChunk("a b");
   EXPECT_EQ(1, v.countOf("a b"));
+}
+
+TEST(Vocabulary, CountingInPartsEqualsCountingAtOnce) {
+  TChunkDictionary dictionary;
+  for (int i = 0; i < 300; ++i) dictionary.intern("c" + std::to_string(i));
+  std::mt19937 random(5);
+  std::vector<std::uint32_t> ids(2000);
+  for (auto& id : ids) id = random() % 300;
+  TChunkCounter counter;
+  // Parts of every size, a part of none among them; the same counter then
+  // serves the next vocabulary.
+  for (const std::size_t part : {std::size_t{1}, std::size_t{7}, std::size_t{2000}}) {
+    TVocabulary atOnce(dictionary);
+    atOnce.addChunkIds(ids, counter);
+    TVocabulary inParts(dictionary);
+    inParts.beginCounting(counter, dictionary.size());
+    inParts.countIds(ids.data(), 0, counter, dictionary.size());
+    for (std::size_t from = 0; from < ids.size(); from += part) {
+      inParts.countIds(ids.data() + from, std::min(part, ids.size() - from), counter,
+                       dictionary.size());
+    }
+    inParts.endCounting(counter);
+    const auto entries = [](const TVocabulary& v) {
+      std::vector<std::pair<std::uint32_t, std::int32_t>> all;
+      v.forEachId([&](std::uint32_t id, std::int32_t count) { all.emplace_back(id, count); });
+      return all;
+    };
+    EXPECT_EQ(entries(atOnce), entries(inParts)) << part;
+    EXPECT_EQ(atOnce.fileText(), inParts.fileText()) << part;
+  }
 }
 
 TEST(Vocabulary, RemovesMarkedIdsKeepingTheRestInOrder) {

@@ -27,9 +27,8 @@ TEST(Similarity, TenThousandthsOfTheJaccardIndex) {
     int want;
   };
   const Case cases[] = {
-      {0, 7, 0},        {1, 2, 5000},   {1, 3, 3333},     {2, 3, 6666},
-      {1, 4, 2500},     {3, 5, 5999},   {3, 10, 2999},    {7, 10, 6999},
-      {9, 10, 9000},    {5, 8, 6250},   {1, 20000, 0},    {12, 12, 10000},
+      {0, 7, 0},     {1, 2, 5000},  {1, 3, 3333},  {2, 3, 6666}, {1, 4, 2500},  {3, 5, 5999},
+      {3, 10, 2999}, {7, 10, 6999}, {9, 10, 9000}, {5, 8, 6250}, {1, 20000, 0}, {12, 12, 10000},
   };
   const TCompareGrams compare;
   for (const Case& c : cases) {
@@ -113,8 +112,8 @@ namespace {
 // A reproducible corpus: documents of words from a small vocabulary with
 // punctuation, digits and capitals, some sharing passages.
 std::vector<std::string> corpus(std::uint32_t seed, int documents) {
-  const std::vector<std::string> words = {"the", "The", "cat", "sat", "on", "mat,", "a",
-                                          "dog", "42", "3rd", "ran!", "of", "A", "river"};
+  const std::vector<std::string> words = {"the", "The", "cat", "sat",  "on", "mat,", "a",
+                                          "dog", "42",  "3rd", "ran!", "of", "A",    "river"};
   auto next = [&seed](std::uint32_t n) {
     seed = seed * 1664525u + 1013904223u;
     return (seed >> 8) % n;
@@ -148,90 +147,94 @@ TEST_F(Compare, IndexedComparisonEqualsADirectPairByPairCount) {
         "[start stopWords]\nthe\na\nof\n[stop stopWords]\n"
         "[start punctuation]\n,\n!\n[stop punctuation]\n");
   std::uint32_t seed = 7;
-  for (int switches = 0; switches < 16; ++switches) {
-    for (int grams = 1; grams <= 4; ++grams) {
-      for (const char* mode : {"2", "3"}) {
-        auto on = [switches](int bit) { return (switches >> bit) & 1 ? "1" : "0"; };
-        TestEnvironment env({{"removePontuation", on(0)},
-                             {"removeNumbers", on(1)},
-                             {"lowerCase", on(2)},
-                             {"removeStopWords", on(3)},
-                             {"gramsSize", std::to_string(grams)},
-                             {"collusionMode", mode},
-                             {"languageFileName", path("lang")}});
-        TFiles files;
-        const auto texts = corpus(seed++, 7);
-        for (std::size_t d = 0; d < texts.size(); ++d) {
-          ASSERT_EQ(0, files.add("d" + std::to_string(d) + ".txt", dir_.string()));
-          files.get(static_cast<std::int32_t>(d))->setText(texts[d]);
-        }
-        TPreProcDoc preProc;
-        preProc.configure(*env.env().config);
-        preProc.run(files);
-        TExtractGrams extract;
-        extract.configure(*env.env().config);
-        for (std::int32_t d = 0; d < files.count(); ++d) extract.extractDocument(files.get(d));
-
-        TReports reports;
-        TCompareGrams compare;
-        compare.run(files, reports);
-        const std::int32_t firsts = std::string(mode) == "2" ? 1 : files.count() - 1;
-        std::int32_t r = 0;
-        for (std::int32_t i = 0; i < firsts; ++i) {
-          for (std::int32_t j = i + 1; j < files.count(); ++j, ++r) {
-            const auto* report = dynamic_cast<const TReportGrams*>(reports.get(r));
-            ASSERT_NE(nullptr, report);
-            const TDoc& a = *files.get(i);
-            const TDoc& b = *files.get(j);
-            const std::set<std::string> shared = sharedChunks(a, b);
-            TVocabulary direct;
-            for (const std::string& chunk : shared) direct.addChunk(chunk);
-            const auto common = static_cast<std::int32_t>(shared.size());
-            const std::string where = "switches " + std::to_string(switches) + " grams " +
-                                      std::to_string(grams) + " mode " + mode + " pair " +
-                                      std::to_string(i) + "," + std::to_string(j);
-            EXPECT_EQ(a.fileName(), report->file1Name()) << where;
-            EXPECT_EQ(b.fileName(), report->file2Name()) << where;
-            EXPECT_EQ(a.chunkCount(), report->chunksInDoc1()) << where;
-            EXPECT_EQ(b.chunkCount(), report->chunksInDoc2()) << where;
-            EXPECT_EQ(common, report->commonChunks()) << where;
-            EXPECT_EQ(similarityInTenThousandths(compare.computeSimilarity(a, b, common)) / 10000.0,
-                      report->similarity())
-                << where;
-            EXPECT_EQ(direct.fileText(), report->commonVocabulary()->fileText()) << where;
-            TVocabulary counted;
-            EXPECT_EQ(common, compare.countCommonChunks(a, b, counted)) << where;
-            EXPECT_EQ(direct.fileText(), counted.fileText()) << where;
+  // Up to 32 documents are indexed by a bit per document, more by lists.
+  for (const int documents : {7, 40}) {
+    for (int switches = 0; switches<16; switches += documents> 32 ? 5 : 1) {
+      for (int grams = 1; grams <= 4; ++grams) {
+        for (const char* mode : {"2", "3"}) {
+          auto on = [switches](int bit) { return (switches >> bit) & 1 ? "1" : "0"; };
+          TestEnvironment env({{"removePontuation", on(0)},
+                               {"removeNumbers", on(1)},
+                               {"lowerCase", on(2)},
+                               {"removeStopWords", on(3)},
+                               {"gramsSize", std::to_string(grams)},
+                               {"collusionMode", mode},
+                               {"languageFileName", path("lang")}});
+          TFiles files;
+          const auto texts = corpus(seed++, documents);
+          for (std::size_t d = 0; d < texts.size(); ++d) {
+            ASSERT_EQ(0, files.add("d" + std::to_string(d) + ".txt", dir_.string()));
+            files.get(static_cast<std::int32_t>(d))->setText(texts[d]);
           }
-        }
-        EXPECT_EQ(r, reports.count());
+          TPreProcDoc preProc;
+          preProc.configure(*env.env().config);
+          preProc.run(files);
+          TExtractGrams extract;
+          extract.configure(*env.env().config);
+          for (std::int32_t d = 0; d < files.count(); ++d) extract.extractDocument(files.get(d));
 
-        // Without pair files only the counts are kept, the same with one
-        // thread and with several.
-        for (const std::int32_t threads : {1, 3}) {
-          TConfig config = *env.env().config;
-          config.pairFiles = false;
-          config.threads = threads;
-          TReports counted;
-          counted.configure(config);
-          TCompareGrams countOnly;
-          countOnly.configure(config);
-          EXPECT_EQ(r, countOnly.run(files, counted));
-          EXPECT_EQ(0, counted.count());
-          ASSERT_EQ(static_cast<std::size_t>(r), counted.pairCounts().size());
-          std::int32_t k = 0;
+          TReports reports;
+          TCompareGrams compare;
+          compare.run(files, reports);
+          const std::int32_t firsts = std::string(mode) == "2" ? 1 : files.count() - 1;
+          std::int32_t r = 0;
           for (std::int32_t i = 0; i < firsts; ++i) {
-            for (std::int32_t j = i + 1; j < files.count(); ++j, ++k) {
-              const TPairCounts& pair = counted.pairCounts()[static_cast<std::size_t>(k)];
-              const auto* report = dynamic_cast<const TReportGrams*>(reports.get(k));
-              const std::string where = "threads " + std::to_string(threads) + " pair " +
+            for (std::int32_t j = i + 1; j < files.count(); ++j, ++r) {
+              const auto* report = dynamic_cast<const TReportGrams*>(reports.get(r));
+              ASSERT_NE(nullptr, report);
+              const TDoc& a = *files.get(i);
+              const TDoc& b = *files.get(j);
+              const std::set<std::string> shared = sharedChunks(a, b);
+              TVocabulary direct;
+              for (const std::string& chunk : shared) direct.addChunk(chunk);
+              const auto common = static_cast<std::int32_t>(shared.size());
+              const std::string where = "switches " + std::to_string(switches) + " grams " +
+                                        std::to_string(grams) + " mode " + mode + " pair " +
                                         std::to_string(i) + "," + std::to_string(j);
-              EXPECT_EQ(static_cast<std::uint32_t>(i), pair.doc1) << where;
-              EXPECT_EQ(static_cast<std::uint32_t>(j), pair.doc2) << where;
-              EXPECT_EQ(report->chunksInDoc1(), pair.chunks1) << where;
-              EXPECT_EQ(report->chunksInDoc2(), pair.chunks2) << where;
-              EXPECT_EQ(report->commonChunks(), pair.common) << where;
-              EXPECT_EQ(report->similarity(), pair.similarity / 10000.0) << where;
+              EXPECT_EQ(a.fileName(), report->file1Name()) << where;
+              EXPECT_EQ(b.fileName(), report->file2Name()) << where;
+              EXPECT_EQ(a.chunkCount(), report->chunksInDoc1()) << where;
+              EXPECT_EQ(b.chunkCount(), report->chunksInDoc2()) << where;
+              EXPECT_EQ(common, report->commonChunks()) << where;
+              EXPECT_EQ(
+                  similarityInTenThousandths(compare.computeSimilarity(a, b, common)) / 10000.0,
+                  report->similarity())
+                  << where;
+              EXPECT_EQ(direct.fileText(), report->commonVocabulary()->fileText()) << where;
+              TVocabulary counted;
+              EXPECT_EQ(common, compare.countCommonChunks(a, b, counted)) << where;
+              EXPECT_EQ(direct.fileText(), counted.fileText()) << where;
+            }
+          }
+          EXPECT_EQ(r, reports.count());
+
+          // Without pair files only the counts are kept, the same with one
+          // thread and with several.
+          for (const std::int32_t threads : {1, 3}) {
+            TConfig config = *env.env().config;
+            config.pairFiles = false;
+            config.threads = threads;
+            TReports counted;
+            counted.configure(config);
+            TCompareGrams countOnly;
+            countOnly.configure(config);
+            EXPECT_EQ(r, countOnly.run(files, counted));
+            EXPECT_EQ(0, counted.count());
+            ASSERT_EQ(static_cast<std::size_t>(r), counted.pairCounts().size());
+            std::int32_t k = 0;
+            for (std::int32_t i = 0; i < firsts; ++i) {
+              for (std::int32_t j = i + 1; j < files.count(); ++j, ++k) {
+                const TPairCounts& pair = counted.pairCounts()[static_cast<std::size_t>(k)];
+                const auto* report = dynamic_cast<const TReportGrams*>(reports.get(k));
+                const std::string where = "threads " + std::to_string(threads) + " pair " +
+                                          std::to_string(i) + "," + std::to_string(j);
+                EXPECT_EQ(static_cast<std::uint32_t>(i), pair.doc1) << where;
+                EXPECT_EQ(static_cast<std::uint32_t>(j), pair.doc2) << where;
+                EXPECT_EQ(report->chunksInDoc1(), pair.chunks1) << where;
+                EXPECT_EQ(report->chunksInDoc2(), pair.chunks2) << where;
+                EXPECT_EQ(report->commonChunks(), pair.common) << where;
+                EXPECT_EQ(report->similarity(), pair.similarity / 10000.0) << where;
+              }
             }
           }
         }
