@@ -6,6 +6,7 @@
 #include <new>
 
 #include "base/folder_locks.h"
+#include "base/work_pool.h"
 #include "base/text_file.h"
 #include "documents/files.h"
 #include "documents/left_out_chunks.h"
@@ -284,13 +285,29 @@ bool TCollusion::compareVocabularies() {
 
 bool TCollusion::saveStudy() {
   const TConfig& config = *environment->config;
+  const bool withResults = !config.dirResults.empty();
+  const auto makeResults = [&] {
+    results_ = std::make_unique<TStudyResults>(config, *files_, *reports_, leftOut_.get());
+    results_->prepare();
+  };
+  // With threads, the results' tables are made on a lane of their own while
+  // the vocabularies and reports are saved, which only read what they read.
+  std::unique_ptr<TTaskLane> lane;
+  if (withResults && config.threadCount() > 1) {
+    lane = std::make_unique<TTaskLane>();
+    lane->hand(makeResults);
+  }
   const std::int32_t vocabularies = files_->saveVocabularies();
   const std::int32_t reports = config.pairFiles ? reports_->saveAll() : 0;
+  if (lane) {
+    lane->finish();
+  } else if (withResults) {
+    makeResults();
+  }
   bool resultsSaved = true;
-  if (!config.dirResults.empty()) {
+  if (withResults) {
     static const TPreProcDoc kNoRules;
     const auto* rules = dynamic_cast<const TPreProcDoc*>(preProc_.get());
-    results_ = std::make_unique<TStudyResults>(config, *files_, *reports_, leftOut_.get());
     resultsSaved = results_->save(*environment, rules ? *rules : kNoRules);
     // Results that could not be written have nothing to show.
     if (!resultsSaved) results_.reset();

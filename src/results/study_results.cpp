@@ -115,23 +115,35 @@ TStudyResults::TStudyResults(const TConfig& config, const TFiles& files, const T
 
 TStudyResults::~TStudyResults() = default;
 
+void TStudyResults::prepare() {
+  if (results_->study().compared) {
+    pairsCsv_ = results_->pairsCsv();
+    indexPage_ = indexPage(*results_);
+  }
+  documentsCsv_ = results_->documentsCsv();
+  prepared_ = true;
+}
+
 bool TStudyResults::save(TEnvironment& env, const TPreProcDoc& preProc) {
+  if (!prepared_) prepare();
   const std::string& folder = config_.dirResults;
   if (!isFolder(folder)) {
     env.error("error_results_not_saved", folder);
     return false;
   }
   bool ok = true;
-  const auto write = [&](const std::string& name, const std::string& text) {
+  // Each text goes once it is written.
+  const auto write = [&](const std::string& name, std::string& text) {
     if (!env.saveOutput(folder, name, "", text)) {
       env.error("error_results_not_saved", joinPath(folder, name));
       ok = false;
     }
+    std::string().swap(text);
   };
-  if (results_->study().compared) write("pairs.csv", results_->pairsCsv());
-  write("documents.csv", results_->documentsCsv());
+  if (results_->study().compared) write("pairs.csv", pairsCsv_);
+  write("documents.csv", documentsCsv_);
   if (!results_->study().compared) return ok;
-  write("index.html", indexPage(*results_));
+  write("index.html", indexPage_);
   return savePairPages(env, preProc) && ok;
 }
 

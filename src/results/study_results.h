@@ -28,6 +28,11 @@ class TStudyResults {
   TStudyResults(const TStudyResults&) = delete;
   TStudyResults& operator=(const TStudyResults&) = delete;
 
+  // Makes the two tables and the index page, which save() then only writes.
+  // It reads the study's objects and nothing else, so it may run while they
+  // are saved on other threads.
+  void prepare();
+
   // Writes the folder's files through env, the pair pages from the documents'
   // files as stored, traced through preProc's rules. Returns false when any
   // could not be written; each such path gets an error entry
@@ -45,4 +50,8 @@ class TStudyResults {
   const TFiles& files_;
   const TLeftOutChunks* leftOut_;
   std::unique_ptr<TResults> results_;
+  bool prepared_ = false;
+  std::string pairsCsv_;
+  std::string documentsCsv_;
+  std::string indexPage_;
 };
