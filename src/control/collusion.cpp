@@ -6,8 +6,8 @@
 #include <new>
 
 #include "base/folder_locks.h"
-#include "base/work_pool.h"
 #include "base/text_file.h"
+#include "base/work_pool.h"
 #include "documents/files.h"
 #include "documents/left_out_chunks.h"
 #include "log/log.h"

@@ -100,7 +100,9 @@ void appendFourDecimals(std::string& out, std::int32_t tenThousandths) {
   // Written from the last digit back: four decimals, the point, the units.
   char digits[24];
   char* at = digits + sizeof digits;
-  for (int place = 0; place < 4; ++place, magnitude /= 10) *--at = static_cast<char>('0' + magnitude % 10);
+  for (int place = 0; place < 4; ++place, magnitude /= 10) {
+    *--at = static_cast<char>('0' + magnitude % 10);
+  }
   *--at = '.';
   do {
     *--at = static_cast<char>('0' + magnitude % 10);

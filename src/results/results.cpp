@@ -58,14 +58,9 @@ std::int32_t TResults::thresholdOf(double setting) {
 
 namespace {
 
-void appendNumber(std::string& out, std::uint64_t value) {
+template <typename Integer>
+void appendNumber(std::string& out, Integer value) {
   char digits[24];
-  const auto written = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, written.ptr);
-}
-
-void appendNumber(std::string& out, std::int32_t value) {
-  char digits[16];
   const auto written = std::to_chars(digits, digits + sizeof digits, value);
   out.append(digits, written.ptr);
 }

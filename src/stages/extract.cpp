@@ -292,7 +292,8 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
   std::int32_t index = 0;
   // Each interned piece is counted into its document's vocabulary on a lane
   // of its own, while this thread interns the next; the counter serves one
-  // document at a time there. The lane goes first, before what its tasks use.
+  // document at a time there. The lane is declared after what its tasks use,
+  // so that it stops before they go.
   SpareIds spare;
   TTaskLane counting;
   prepareAhead(
