@@ -292,10 +292,21 @@ bool TCollusion::saveStudy() {
   };
   // With threads, the results' tables are made on a lane of their own while
   // the vocabularies and reports are saved, which only read what they read.
+  // Without pair files no other output of the study can take a table's name
+  // (a vocabulary's ends in ".voc"), so the tables are claimed first and
+  // written on the lane as soon as they are made; their log entries still
+  // follow the vocabularies'. The lane is declared last so that it stops
+  // before what its tasks use goes.
+  std::unique_ptr<TResultsTables> tables;
+  TDirectoryHandles laneHandles;
   std::unique_ptr<TTaskLane> lane;
   if (withResults && config.threadCount() > 1) {
     lane = std::make_unique<TTaskLane>();
     lane->hand(makeResults);
+    if (!config.pairFiles) {
+      tables = std::make_unique<TResultsTables>(TStudyResults::claimTables(config, *environment));
+      lane->hand([&] { results_->writeTables(*environment, *tables, laneHandles); });
+    }
   }
   const std::int32_t vocabularies = files_->saveVocabularies();
   const std::int32_t reports = config.pairFiles ? reports_->saveAll() : 0;
@@ -308,7 +319,7 @@ bool TCollusion::saveStudy() {
   if (withResults) {
     static const TPreProcDoc kNoRules;
     const auto* rules = dynamic_cast<const TPreProcDoc*>(preProc_.get());
-    resultsSaved = results_->save(*environment, rules ? *rules : kNoRules);
+    resultsSaved = results_->save(*environment, rules ? *rules : kNoRules, tables.get());
     // Results that could not be written have nothing to show.
     if (!resultsSaved) results_.reset();
   }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <numeric>
 
 #include "results/csv_field.h"
 #include "results/html_text.h"
@@ -19,16 +18,54 @@
 // without a pair. archive is 1 for an archive document and for a pair that
 // holds one, else 0.
 
-TResults::TResults(TResultsStudy study) : study_(std::move(study)) {
-  const std::vector<TResultsPair>& pairs = study_.pairs;
-  ranking_.resize(pairs.size());
-  std::iota(ranking_.begin(), ranking_.end(), 0u);
-  std::stable_sort(ranking_.begin(), ranking_.end(), [&](std::uint32_t a, std::uint32_t b) {
-    if (pairs[a].similarity != pairs[b].similarity) {
-      return pairs[a].similarity > pairs[b].similarity;
+namespace {
+
+// The pairs' indices, most similar first, then most chunks in common, then in
+// comparison order. The two counts make one 64-bit key, sorted from its
+// lowest byte to its highest with a stable counting sort per byte (bytes all
+// pairs share are passed over), so that equal keys keep their order.
+std::vector<std::uint32_t> rankPairs(const std::vector<TResultsPair>& pairs) {
+  struct Keyed {
+    std::uint64_t key;
+    std::uint32_t index;
+  };
+  // Rising keys for falling counts: each signed count is made unsigned in
+  // order, then the whole key inverted.
+  const auto keyOf = [](const TResultsPair& pair) {
+    const std::uint64_t high = static_cast<std::uint32_t>(pair.similarity) ^ 0x80000000u;
+    const std::uint64_t low = static_cast<std::uint32_t>(pair.common) ^ 0x80000000u;
+    return ~(high << 32 | low);
+  };
+  const std::size_t n = pairs.size();
+  std::vector<Keyed> keyed(n);
+  std::vector<std::size_t> counts(8 * 256, 0);
+  for (std::size_t i = 0; i < n; ++i) {
+    keyed[i] = {keyOf(pairs[i]), static_cast<std::uint32_t>(i)};
+    for (std::size_t b = 0; b < 8; ++b) ++counts[b * 256 + (keyed[i].key >> (8 * b) & 0xFF)];
+  }
+  std::vector<Keyed> other(n);
+  for (std::size_t b = 0; b < 8 && n > 1; ++b) {
+    std::size_t* const count = counts.data() + b * 256;
+    if (count[keyed[0].key >> (8 * b) & 0xFF] == n) continue;
+    std::size_t start = 0;
+    for (std::size_t digit = 0; digit < 256; ++digit) {
+      const std::size_t here = count[digit];
+      count[digit] = start;
+      start += here;
     }
-    return pairs[a].common > pairs[b].common;
-  });
+    for (const Keyed& k : keyed) other[count[k.key >> (8 * b) & 0xFF]++] = k;
+    keyed.swap(other);
+  }
+  std::vector<std::uint32_t> ranking(n);
+  for (std::size_t i = 0; i < n; ++i) ranking[i] = keyed[i].index;
+  return ranking;
+}
+
+}  // namespace
+
+TResults::TResults(TResultsStudy study)
+    : study_(std::move(study)), ranking_(rankPairs(study_.pairs)) {
+  const std::vector<TResultsPair>& pairs = study_.pairs;
   const auto limit = study_.top > 0 ? static_cast<std::size_t>(study_.top) : ranking_.size();
   while (listed_ < std::min(limit, ranking_.size()) &&
          pairs[ranking_[listed_]].similarity >= study_.threshold) {

@@ -124,26 +124,54 @@ void TStudyResults::prepare() {
   prepared_ = true;
 }
 
-bool TStudyResults::save(TEnvironment& env, const TPreProcDoc& preProc) {
+TResultsTables TStudyResults::claimTables(const TConfig& config, TEnvironment& env) {
+  TResultsTables tables;
+  const std::string& folder = config.dirResults;
+  tables.folder = isFolder(folder);
+  if (!tables.folder) return tables;
+  const bool compared = config.collusionMode != 1;
+  for (const char* name : {"pairs.csv", "documents.csv", "index.html"}) {
+    if (!compared && std::string_view(name) != "documents.csv") continue;
+    TClaimedOutput& output = tables.outputs.emplace_back();
+    output.directory = folder;
+    output.name = name;
+    env.claimOutput(output);
+  }
+  return tables;
+}
+
+void TStudyResults::writeTables(const TEnvironment& env, TResultsTables& tables,
+                                TDirectoryHandles& handles) {
   if (!prepared_) prepare();
+  // The texts in the order their names were claimed.
+  std::vector<std::string*> texts{&documentsCsv_};
+  if (results_->study().compared) texts = {&pairsCsv_, &documentsCsv_, &indexPage_};
+  for (std::size_t i = 0; i < tables.outputs.size() && i < texts.size(); ++i) {
+    env.writeClaimed(tables.outputs[i], *texts[i], handles);
+    std::string().swap(*texts[i]);
+  }
+}
+
+bool TStudyResults::save(TEnvironment& env, const TPreProcDoc& preProc, TResultsTables* tables) {
+  TResultsTables own;
+  if (!tables) {
+    own = claimTables(config_, env);
+    writeTables(env, own, *env.outputDirectories);
+    tables = &own;
+  }
   const std::string& folder = config_.dirResults;
-  if (!isFolder(folder)) {
+  if (!tables->folder) {
     env.error("error_results_not_saved", folder);
     return false;
   }
   bool ok = true;
-  // Each text goes once it is written.
-  const auto write = [&](const std::string& name, std::string& text) {
-    if (!env.saveOutput(folder, name, "", text)) {
-      env.error("error_results_not_saved", joinPath(folder, name));
+  for (const TClaimedOutput& output : tables->outputs) {
+    if (!env.finishOutput(output)) {
+      env.error("error_results_not_saved", joinPath(folder, output.name));
       ok = false;
     }
-    std::string().swap(text);
-  };
-  if (results_->study().compared) write("pairs.csv", pairsCsv_);
-  write("documents.csv", documentsCsv_);
+  }
   if (!results_->study().compared) return ok;
-  write("index.html", indexPage_);
   return savePairPages(env, preProc) && ok;
 }
 

@@ -2,14 +2,27 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "settings/environment.h"
 
 struct TConfig;
-class TEnvironment;
+class TDirectoryHandles;
 class TFiles;
 class TLeftOutChunks;
 class TPreProcDoc;
 class TReports;
 class TResults;
+
+// The tables and index page of a results folder, claimed ahead of their
+// writing so that they can be written while the study saves other outputs.
+struct TResultsTables {
+  // Whether the results folder is a folder; nothing is claimed otherwise.
+  bool folder = false;
+  // pairs.csv (when the study compared), documents.csv and index.html (when
+  // it compared), in that order.
+  std::vector<TClaimedOutput> outputs;
+};
 
 // The results folder of a finished study: pairs.csv, documents.csv,
 // index.html and pairs/<rank>.html for every listed pair (only documents.csv
@@ -33,11 +46,21 @@ class TStudyResults {
   // are saved on other threads.
   void prepare();
 
+  // Claims the names of the tables and the index page in config's results
+  // folder, without an entry in the log.
+  static TResultsTables claimTables(const TConfig& config, TEnvironment& env);
+  // Writes the claimed tables and index page once prepared, through handles
+  // (the calling thread's own), and lets go of their texts. Adds nothing to
+  // the log, so it may run while other outputs are saved.
+  void writeTables(const TEnvironment& env, TResultsTables& tables, TDirectoryHandles& handles);
+
   // Writes the folder's files through env, the pair pages from the documents'
-  // files as stored, traced through preProc's rules. Returns false when any
-  // could not be written; each such path gets an error entry
-  // (error_results_not_saved), as does a results folder that is no folder.
-  bool save(TEnvironment& env, const TPreProcDoc& preProc);
+  // files as stored, traced through preProc's rules; tables, when given, are
+  // the tables and index page claimed and written already, which are then
+  // only logged. Returns false when any could not be written; each such path
+  // gets an error entry (error_results_not_saved), as does a results folder
+  // that is no folder.
+  bool save(TEnvironment& env, const TPreProcDoc& preProc, TResultsTables* tables = nullptr);
 
   // What the console shows afterwards: the path of index.html and the five
   // most similar pairs, a line each.

@@ -231,30 +231,41 @@ TEST_P(Threads, LargeDocumentsCutInPiecesGiveTheSameOutputs) {
 }
 
 // Writes past 4,096 bytes fail, as on a full disk: the same outputs are lost
-// with the same warnings, and no partial or temporary file is left.
+// with the same warnings, and no partial or temporary file is left. The
+// second study writes a results folder, whose index page is too large, and
+// no pair files, so that its tables are written beside the vocabularies.
 TEST_P(Threads, FilesTooLargeToWriteAreLostTheSameWay) {
-  Study study{"too_large", {}, {"study.cfg"}};
-  std::string words;
-  for (int i = 0; i < 2000; ++i) words += "word" + std::to_string(i) + " ";
-  study.files["docs/big.txt"] = words + "\n";
-  study.files["docs/big2.txt"] = words + "\n";
-  study.files["docs/a.txt"] = "a few words of text\n";
-  study.files["docs/b.txt"] = "a few words of text and more\n";
-  study.files["messages.msg"] = readBytes(kMessages);
-  study.files["study.cfg"] =
-      "interLangFileName=messages.msg\nsaveLogIn=.\ndirVocabularies=voc\ndirReports=rep\n"
-      "isToshowLog=1\nisToshowWarning=1\ngramsSize=1\n"
-      "file1=docs/big.txt\nfile2=docs/big2.txt\nfile3=docs/a.txt\nfile4=docs/b.txt\n";
-  const Outcome single = runStudy(root_, study, 1, 4096);
-  const Outcome several = runStudy(root_, study, GetParam(), 4096);
-  expectSameOutcome(single, several, study.name);
-  EXPECT_EQ(1, several.status);
-  for (const auto& [path, bytes] : several.files) {
-    if (path.rfind("docs/", 0) == 0) continue;
-    EXPECT_LE(bytes.size(), 4096u) << path;
-    EXPECT_EQ(std::string::npos, path.find(".tmp")) << path;
+  for (const std::string extra : {"", "dirResults=res\npairFiles=0\n"}) {
+    Study study{extra.empty() ? "too_large" : "too_large_results", {}, {"study.cfg"}};
+    std::string words;
+    for (int i = 0; i < 2000; ++i) words += "word" + std::to_string(i) + " ";
+    study.files["docs/big.txt"] = words + "\n";
+    study.files["docs/big2.txt"] = words + "\n";
+    study.files["docs/a.txt"] = "a few words of text\n";
+    study.files["docs/b.txt"] = "a few words of text and more\n";
+    study.files["messages.msg"] = readBytes(kMessages);
+    if (!extra.empty()) study.files["res/.keep"] = "";
+    study.files["study.cfg"] =
+        "interLangFileName=messages.msg\nsaveLogIn=.\ndirVocabularies=voc\ndirReports=rep\n"
+        "isToshowLog=1\nisToshowWarning=1\ngramsSize=1\n"
+        "file1=docs/big.txt\nfile2=docs/big2.txt\nfile3=docs/a.txt\nfile4=docs/b.txt\n" +
+        extra;
+    const Outcome single = runStudy(root_, study, 1, 4096);
+    const Outcome several = runStudy(root_, study, GetParam(), 4096);
+    expectSameOutcome(single, several, study.name);
+    EXPECT_EQ(1, several.status);
+    for (const auto& [path, bytes] : several.files) {
+      if (path.rfind("docs/", 0) == 0) continue;
+      EXPECT_LE(bytes.size(), 4096u) << path;
+      EXPECT_EQ(std::string::npos, path.find(".tmp")) << path;
+    }
+    const std::string& log = several.files.at("log.log");
+    EXPECT_NE(std::string::npos, log.find("big.txt")) << "losses logged";
+    if (!extra.empty()) {
+      EXPECT_TRUE(several.files.count("res/documents.csv")) << "small tables are written";
+      EXPECT_NE(std::string::npos, log.find("index.html")) << "the index page's loss logged";
+    }
   }
-  EXPECT_NE(std::string::npos, several.files.at("log.log").find("big.txt")) << "losses logged";
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, Threads, testing::Values(2, 4, 7),

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+#include <random>
+
 #include "results/index_page.h"
 #include "results/pair_page.h"
 #include "stages/word_lists.h"
@@ -32,6 +36,33 @@ TResultsStudy fourDocuments() {
 TEST(Results, RanksBySimilarityThenCommonThenComparisonOrder) {
   const TResults results(fourDocuments());
   EXPECT_EQ((std::vector<std::uint32_t>{3, 0, 1, 2, 4, 5}), results.ranking());
+}
+
+TEST(Results, RanksManyPairsAsAStableSortWould) {
+  // Many ties, counts past one byte and below zero, and sizes around the
+  // ones a sort might treat apart.
+  std::mt19937 random(7);
+  for (const std::size_t size : {0u, 1u, 2u, 47u, 1000u, 70000u}) {
+    TResultsStudy study;
+    study.documents = {{"/in/a.txt", 1, 1}, {"/in/b.txt", 1, 1}};
+    for (std::size_t i = 0; i < size; ++i) {
+      const auto pick = [&](std::int32_t spread) {
+        return static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(spread));
+      };
+      const std::int32_t similarity = i % 5 == 0 ? pick(3) : pick(10001);
+      const std::int32_t common = i % 7 == 0 ? pick(2) - 1 : pick(300000);
+      study.pairs.push_back({0, 1, 1, 1, common, similarity});
+    }
+    std::vector<std::uint32_t> want(size);
+    std::iota(want.begin(), want.end(), 0u);
+    std::stable_sort(want.begin(), want.end(), [&](std::uint32_t a, std::uint32_t b) {
+      const TResultsPair& x = study.pairs[a];
+      const TResultsPair& y = study.pairs[b];
+      if (x.similarity != y.similarity) return x.similarity > y.similarity;
+      return x.common > y.common;
+    });
+    EXPECT_EQ(want, TResults(study).ranking()) << size << " pairs";
+  }
 }
 
 TEST(Results, ListsPairsAtOrAboveTheThresholdUpToTop) {
