@@ -25,6 +25,10 @@ namespace {
 
 std::string onOff(bool on) { return on ? "1" : "0"; }
 
+// Whether the study compares pairs, so that its results hold pairs.csv and
+// index.html beside documents.csv.
+bool comparesPairs(const TConfig& config) { return config.collusionMode != 1; }
+
 TResultsStudy studyOf(const TConfig& config, const TFiles& files, const TReports& reports) {
   TResultsStudy study;
   const std::int32_t count = files.count();
@@ -34,7 +38,7 @@ TResultsStudy studyOf(const TConfig& config, const TFiles& files, const TReports
     study.documents.push_back(
         {doc.fullPath(), countWords(doc.text()), doc.chunkCount(), doc.archive()});
   }
-  study.compared = config.collusionMode != 1;
+  study.compared = comparesPairs(config);
   study.threshold = TResults::thresholdOf(config.resultsThreshold);
   study.top = config.resultsTop;
   // The comparison visits the first document against each later one (mode
@@ -129,14 +133,15 @@ TResultsTables TStudyResults::claimTables(const TConfig& config, TEnvironment& e
   const std::string& folder = config.dirResults;
   tables.folder = isFolder(folder);
   if (!tables.folder) return tables;
-  const bool compared = config.collusionMode != 1;
-  for (const char* name : {"pairs.csv", "documents.csv", "index.html"}) {
-    if (!compared && std::string_view(name) != "documents.csv") continue;
+  const auto claim = [&](const char* name) {
     TClaimedOutput& output = tables.outputs.emplace_back();
     output.directory = folder;
     output.name = name;
     env.claimOutput(output);
-  }
+  };
+  if (comparesPairs(config)) claim("pairs.csv");
+  claim("documents.csv");
+  if (comparesPairs(config)) claim("index.html");
   return tables;
 }
 
