@@ -78,41 +78,60 @@ template <typename Sink>
 void cutChunks(std::string_view text, std::size_t from, std::size_t to, std::size_t n,
                Sink& sink) {
   WordReader reader(text, from);
-  // The window is a ring of the last n words.
+  // The window is a ring of the last n words; apart[k] tells whether word k
+  // of the ring stands apart from the word before it by anything other than
+  // one blank, and apartCount how many of the window's words, its first
+  // excepted, do.
   std::vector<std::string_view> window(n);
+  std::vector<char> apart(n, 0);
+  std::size_t apartCount = 0;
+  const auto standsApart = [](std::string_view previous, std::string_view word) {
+    const char* gap = previous.data() + previous.size();
+    return !(*gap == ' ' && gap + 1 == word.data());
+  };
   std::size_t held = 0;
   std::string_view word;
-  while (held < n && reader.next(word)) window[held++] = word;
+  while (held < n && reader.next(word)) {
+    if (held > 0) {
+      apart[held] = standsApart(window[held - 1], word) ? 1 : 0;
+      apartCount += static_cast<std::size_t>(apart[held]);
+    }
+    window[held++] = word;
+  }
   if (held == 0 || static_cast<std::size_t>(window[0].data() - text.data()) >= to) return;
   // A short window is a chunk only where it holds the whole text.
   if (held < n && from != 0) return;
   std::size_t front = 0;
+  // The ring index after k, and the one n - 1 places on (the window's last).
+  const auto after = [n](std::size_t k) { return k + 1 == n ? 0 : k + 1; };
   while (held > 0) {
     // Words separated by single blanks already stand in the text as the
     // chunk; others are joined in a buffer.
-    const char* begin = window[front].data();
-    bool contiguous = true;
-    for (std::size_t w = 1; w < held && contiguous; ++w) {
-      const std::string_view previous = window[(front + w - 1) % n];
-      const char* gap = previous.data() + previous.size();
-      contiguous = *gap == ' ' && gap + 1 == window[(front + w) % n].data();
-    }
-    if (contiguous) {
-      const std::string_view last = window[(front + held - 1) % n];
+    const std::size_t back = held < n ? held - 1 : (front == 0 ? n - 1 : front - 1);
+    if (apartCount == 0) {
+      const char* begin = window[front].data();
+      const std::string_view last = window[back];
       sink.add(
           std::string_view(begin, static_cast<std::size_t>(last.data() + last.size() - begin)));
     } else {
       std::string& joined = sink.buildBuffer();
       joined.clear();
-      for (std::size_t w = 0; w < held; ++w) {
+      for (std::size_t w = 0, k = front; w < held; ++w, k = after(k)) {
         if (w) joined += ' ';
-        joined += window[(front + w) % n];
+        joined += window[k];
       }
       sink.addBuilt();
     }
     if (held < n || !reader.next(word)) break;
+    // The new word takes the front's place and becomes the last; the word
+    // after the front becomes the first, whose gap no longer counts.
+    const std::size_t next = after(front);
+    apartCount -= static_cast<std::size_t>(apart[next]);
+    apart[next] = 0;
+    apart[front] = n > 1 && standsApart(window[back], word) ? 1 : 0;
+    apartCount += static_cast<std::size_t>(apart[front]);
     window[front] = word;
-    front = (front + 1) % n;
+    front = next;
     if (static_cast<std::size_t>(window[front].data() - text.data()) >= to) break;
   }
 }
@@ -161,11 +180,10 @@ class ChunkList {
   void intern(TChunkDictionary::Batch& pipeline) const {
     for (std::size_t i = 0; i < texts_.size(); ++i) pipeline.add(texts_[i], hashes_[i]);
   }
-  // Frees everything held.
-  void release() {
-    std::vector<std::string_view>().swap(texts_);
-    std::vector<std::uint32_t>().swap(hashes_);
-    std::deque<std::string>().swap(built_);
+  // Empties the list for another piece, keeping its room.
+  void clear() {
+    texts_.clear();
+    hashes_.clear();
     builtUsed_ = 0;
   }
 
@@ -287,7 +305,10 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
       from = to;
     }
   }
-  std::vector<ChunkList> lists(pieces.size());
+  // Pieces are cut at most `ahead` past the one being interned, so that many
+  // lists serve every piece in turn and keep their room from one to the next.
+  const std::size_t ahead = 4 * workers;
+  std::vector<ChunkList> lists(std::min(pieces.size(), ahead));
   std::vector<std::uint32_t> ids;
   std::int32_t index = 0;
   // Each interned piece is counted into its document's vocabulary on a lane
@@ -297,11 +318,11 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
   SpareIds spare;
   TTaskLane counting;
   prepareAhead(
-      workers, pieces.size(), 4 * workers,
+      workers, pieces.size(), ahead,
       [&](std::size_t, std::size_t p) {
         const Piece& piece = pieces[p];
         if (cuts(docs[piece.doc])) {
-          cutChunks(docs[piece.doc]->text(), piece.from, piece.to, n, lists[p]);
+          cutChunks(docs[piece.doc]->text(), piece.from, piece.to, n, lists[p % ahead]);
         }
       },
       [&](std::size_t p) {
@@ -311,7 +332,7 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
         }
         const Piece& piece = pieces[p];
         TDoc* doc = docs[piece.doc];
-        ChunkList& list = lists[p];
+        ChunkList& list = lists[p % ahead];
         if (doc && !doc->text().empty()) {
           if (cuts(doc)) {
             TVocabulary& vocabulary = *doc->vocabulary();
@@ -332,7 +353,7 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
             });
             ids = spare.take();
           }
-          list.release();
+          list.clear();
           if (!piece.last) return;
           if (releaseTexts_) doc->releaseText();
           ++index;
@@ -345,6 +366,7 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
         if (files.remove(index)) logWarningWithProgress("file_removed_from_process", path);
       });
   counting.finish();
+  std::vector<ChunkList>().swap(lists);
   // What the workers and the lane freed stays with their threads' memory
   // pools, where the threads that compare and save would not find it; it is
   // given back to the system instead.
