@@ -98,10 +98,17 @@ void prepareAhead(std::size_t workers, std::size_t count, std::size_t ahead, Pre
     taken = count;
     changed.notify_all();
   };
+  // A helper that finds the window full waits until a part of it is free
+  // again, then prepares that many in a row: it is woken once per run of
+  // items rather than for each item consumed.
+  const std::size_t refill = ahead > 1 ? ahead / 2 : 1;
+  const auto roomFor = [&](std::size_t items) { return taken + items <= consumed + ahead; };
   const auto helper = [&](std::size_t worker) {
     std::unique_lock lock(mutex);
     for (;;) {
-      changed.wait(lock, [&] { return taken >= count || taken < consumed + ahead; });
+      if (taken < count && !roomFor(1)) {
+        changed.wait(lock, [&] { return taken >= count || roomFor(refill); });
+      }
       if (taken >= count) return;
       const std::size_t i = taken++;
       lock.unlock();
@@ -143,7 +150,7 @@ void prepareAhead(std::size_t workers, std::size_t count, std::size_t ahead, Pre
         consume(i);
         lock.lock();
         consumed = i + 1;
-        changed.notify_all();
+        if (roomFor(refill)) changed.notify_all();
       }
     } catch (...) {
       const std::lock_guard lock(mutex);
