@@ -325,21 +325,42 @@ class TUnicodeText::Impl {
       truncate(wordBegin_);
       return;
     }
-    if (stem.units == stemEnds_.size() && stem.length == 0) return;
+    // The units the stem keeps whole at its start. The same stemmer input
+    // may come from units of other lengths ("ss" from "SS" or from one
+    // "\u00DF"), so they are counted for this word; the stem's folded rest
+    // is the one worked out before when it starts at the same byte.
+    std::size_t units = 0;
+    while (units < stemEnds_.size() && stemEnds_[units] <= stem.same) ++units;
+    const std::size_t kept = units == 0 ? 0 : stemEnds_[units - 1];
+    std::string_view suffix = std::string_view(arena_).substr(stem.suffix, stem.length);
+    if (kept != stem.kept) {
+      foldedRest_.clear();
+      appendFolded(std::string_view(arena_).substr(stem.text + kept, stem.textLength - kept),
+                   foldedRest_);
+      suffix = foldedRest_;
+    }
+    if (units == stemEnds_.size() && suffix.empty()) return;
     // The units the stem keeps at its start keep their folded bytes; the
     // rest of the stem takes the origin of the first unit it replaces.
-    const std::size_t keptOut = wordBegin_ + (stem.units == 0 ? 0 : foldEnds_[stem.units - 1]);
+    const std::size_t keptOut = wordBegin_ + (units == 0 ? 0 : foldEnds_[units - 1]);
     const std::size_t origin =
         origins_ ? (*origins_)[keptOut < out_.size() ? keptOut : out_.size() - 1] : 0;
     truncate(keptOut);
-    emit(std::string_view(arena_).substr(stem.suffix, stem.length), origin);
+    emit(suffix, origin);
   }
 
   // What stemming does to a word: it keeps the word's first units code
   // points and adds the folded text at suffix in the arena. stop tells that
   // the word, folded, is a stop word.
   struct Stem {
-    std::size_t units = 0;
+    // The bytes the stem shares with the stemmer input at its start, and
+    // the stem itself in the arena.
+    std::size_t same = 0;
+    std::uint32_t text = 0;
+    std::uint32_t textLength = 0;
+    // For the units of the word first stemmed: the input bytes its whole
+    // units kept, and the rest of the stem, folded, in the arena.
+    std::size_t kept = 0;
     std::uint32_t suffix = 0;
     std::uint32_t length = 0;
     bool stop = false;
@@ -376,10 +397,15 @@ class TUnicodeText::Impl {
     std::size_t same = 0;
     while (same < stem.size() && same < word.size() && stem[same] == word[same]) ++same;
     Stem entry;
-    while (entry.units < stemEnds_.size() && stemEnds_[entry.units] <= same) ++entry.units;
-    const std::size_t kept = entry.units == 0 ? 0 : stemEnds_[entry.units - 1];
+    entry.same = same;
+    entry.text = static_cast<std::uint32_t>(arena_.size());
+    entry.textLength = static_cast<std::uint32_t>(stem.size());
+    arena_ += stem;
+    std::size_t units = 0;
+    while (units < stemEnds_.size() && stemEnds_[units] <= same) ++units;
+    entry.kept = units == 0 ? 0 : stemEnds_[units - 1];
     std::string folded;
-    appendFolded(stem.substr(kept), folded);
+    appendFolded(stem.substr(entry.kept), folded);
     entry.suffix = static_cast<std::uint32_t>(arena_.size());
     entry.length = static_cast<std::uint32_t>(folded.size());
     arena_ += folded;
@@ -603,6 +629,8 @@ class TUnicodeText::Impl {
   bool wordInvalid_ = false;
   std::size_t wordBegin_ = 0;
   std::string stemInput_;
+  // The folded rest of a stem that a word's units split elsewhere.
+  std::string foldedRest_;
   std::vector<std::size_t> foldEnds_;
   std::vector<std::size_t> stemEnds_;
 };

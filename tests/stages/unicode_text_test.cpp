@@ -265,6 +265,25 @@ TEST(UnicodeText, OriginsPointAtTheInputCodePoints) {
   EXPECT_EQ((std::vector<std::size_t>{0, 1, 2, 3, 4, 9, 10, 11, 12, 12, 13, 14, 15}), origins);
 }
 
+// A stemmed word whose text before the stem is all gone (the text so far is
+// empty) takes the origin of its own first letter.
+TEST(UnicodeText, AStemAtTheStartOfAnEmptiedTextHasAnOrigin) {
+  TUnicodeSteps steps;
+  steps.removePontuation = steps.lowerCase = steps.removeStopWords = steps.stemWords = true;
+  steps.stemmerLanguage = "english";
+  steps.stopWords = {"the"};
+  TUnicodeText unicode(steps);
+  ASSERT_TRUE(unicode.ready());
+  for (const char* text : {"SS \u00DF", "\u00DF", "SS"}) {
+    std::string plain(text);
+    ASSERT_TRUE(unicode.rewrite(plain)) << text;
+    std::vector<std::size_t> origins;
+    EXPECT_EQ(plain, unicodeRewrite(unicode, text, &origins)) << text;
+    ASSERT_EQ(plain.size(), origins.size()) << text;
+    for (const std::size_t origin : origins) EXPECT_LT(origin, std::string_view(text).size()) << text;
+  }
+}
+
 TEST(UnicodeText, StemsInflectedWordsAlike) {
   struct Case {
     const char* language;
