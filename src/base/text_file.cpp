@@ -282,7 +282,7 @@ TWriteResult publish(int fd, const char* named, int folder, const char* name,
 // Writes data into a new file in folder and names it name: an unnamed file
 // where the system makes them, else one under a temporary name. created
 // tells whether a file could be made in folder at all.
-TWriteResult writeInFolder(int folder, const char* name, std::string_view data,
+TWriteResult writeInFolder(int folder, const char* name, const TWriteBytes& write,
                            const TFileIdentities* inputs, bool& created) {
   created = false;
   const char* named = nullptr;
@@ -300,7 +300,7 @@ TWriteResult writeInFolder(int folder, const char* name, std::string_view data,
     }
   }
   created = true;
-  TWriteResult result = writeAll(fd, data) ? TWriteResult::written : TWriteResult::failed;
+  TWriteResult result = write(fd) ? TWriteResult::written : TWriteResult::failed;
   if (result == TWriteResult::written) result = publish(fd, named, folder, name, inputs);
   else if (named) {
     ::unlinkat(folder, named, 0);
@@ -345,6 +345,12 @@ void removeTemporaryOnInterrupt() {
 
 TWriteResult writeOutputFile(TDirectoryHandles* handles, const std::string& path,
                              std::string_view data, const TFileIdentities* inputs) {
+  return writeOutputFile(
+      handles, path, [data](int fd) { return writeAll(fd, data); }, inputs);
+}
+
+TWriteResult writeOutputFile(TDirectoryHandles* handles, const std::string& path,
+                             const TWriteBytes& write, const TFileIdentities* inputs) {
   if (!usablePath(path)) return TWriteResult::failed;
   const std::size_t cut = path.rfind(kPathSeparator);
   std::string directory = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
@@ -357,12 +363,12 @@ TWriteResult writeOutputFile(TDirectoryHandles* handles, const std::string& path
   bool created = false;
   const int handle = handles ? handles->handleOf(directory) : -1;
   if (handle >= 0) {
-    const TWriteResult result = writeInFolder(handle, name, data, inputs, created);
+    const TWriteResult result = writeInFolder(handle, name, write, inputs, created);
     if (result != TWriteResult::failed || created) return result;
   }
   const int folder = ::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (folder < 0) return TWriteResult::failed;
-  const TWriteResult result = writeInFolder(folder, name, data, inputs, created);
+  const TWriteResult result = writeInFolder(folder, name, write, inputs, created);
   ::close(folder);
   return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,16 @@ enum class TWriteResult {
 // the folder is reached through its cached handle.
 [[nodiscard]] TWriteResult writeOutputFile(TDirectoryHandles* handles, const std::string& path,
                                            std::string_view data,
+                                           const TFileIdentities* inputs);
+
+// Writes a file's bytes to fd, all of them, or returns false. It is called
+// at most once per writeOutputFile, once the new file is made, so that a
+// large file can be made and written a block at a time.
+using TWriteBytes = std::function<bool(int fd)>;
+
+// writeOutputFile with bytes that write gives.
+[[nodiscard]] TWriteResult writeOutputFile(TDirectoryHandles* handles, const std::string& path,
+                                           const TWriteBytes& write,
                                            const TFileIdentities* inputs);
 
 // Whether the file at path (not followed if a link) is one of inputs, so

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/text_file.h"
 #include "results/csv_field.h"
 #include "results/html_text.h"
 
@@ -105,7 +106,24 @@ void appendNumber(std::string& out, Integer value) {
 }  // namespace
 
 std::string TResults::pairsCsv() const {
-  std::string csv =
+  std::string csv;
+  (void)formatPairsCsv(csv, SIZE_MAX, [](std::string&) { return true; });
+  return csv;
+}
+
+bool TResults::writePairsCsv(int fd) const {
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  std::string block;
+  return formatPairsCsv(block, kBlock, [fd](std::string& out) {
+    const bool written = writeAll(fd, out);
+    out.clear();
+    return written;
+  });
+}
+
+bool TResults::formatPairsCsv(std::string& csv, std::size_t blockBytes,
+                              const std::function<bool(std::string&)>& flush) const {
+  csv +=
       "rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2,"
       "archive\n";
   // Each document's path as a field, made once for all its pairs.
@@ -115,8 +133,11 @@ std::string TResults::pairsCsv() const {
     appendCsvField(fields[doc], study_.documents[doc].path);
     longest = std::max(longest, fields[doc].size());
   }
-  csv.reserve(csv.size() + ranking_.size() * (2 * longest + 64));
+  const std::size_t lineBytes = 2 * longest + 64;
+  csv.reserve(csv.size() + std::min(ranking_.size() * lineBytes,
+                                    blockBytes == SIZE_MAX ? SIZE_MAX : blockBytes + lineBytes));
   for (std::size_t rank = 0; rank < ranking_.size(); ++rank) {
+    if (csv.size() >= blockBytes && !flush(csv)) return false;
     const TResultsPair& pair = study_.pairs[ranking_[rank]];
     appendNumber(csv, static_cast<std::uint64_t>(rank + 1));
     csv += ',';
@@ -136,7 +157,7 @@ std::string TResults::pairsCsv() const {
         study_.documents[pair.doc1].archive || study_.documents[pair.doc2].archive;
     csv += archive ? ",1\n" : ",0\n";
   }
-  return csv;
+  return csv.empty() || blockBytes == SIZE_MAX || flush(csv);
 }
 
 std::string TResults::documentsCsv() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,6 +64,13 @@ class TResults {
 
   // pairs.csv: a header line, then one line per pair in ranking order.
   std::string pairsCsv() const;
+  // Writes pairs.csv to fd a block at a time, so that a table of many pairs
+  // is never held whole. False when a write failed.
+  bool writePairsCsv(int fd) const;
+  // The lines of pairs.csv appended to out; whenever out holds blockBytes or
+  // more, flush(out) takes them (and empties out), and false from it stops.
+  bool formatPairsCsv(std::string& out, std::size_t blockBytes,
+                      const std::function<bool(std::string&)>& flush) const;
   // documents.csv: a header line, then one line per document.
   std::string documentsCsv() const;
 

@@ -120,10 +120,8 @@ TStudyResults::TStudyResults(const TConfig& config, const TFiles& files, const T
 TStudyResults::~TStudyResults() = default;
 
 void TStudyResults::prepare() {
-  if (results_->study().compared) {
-    pairsCsv_ = results_->pairsCsv();
-    indexPage_ = indexPage(*results_);
-  }
+  // pairs.csv, the largest, is made only as it is written.
+  if (results_->study().compared) indexPage_ = indexPage(*results_);
   documentsCsv_ = results_->documentsCsv();
   prepared_ = true;
 }
@@ -148,12 +146,19 @@ TResultsTables TStudyResults::claimTables(const TConfig& config, TEnvironment& e
 void TStudyResults::writeTables(const TEnvironment& env, TResultsTables& tables,
                                 TDirectoryHandles& handles) {
   if (!prepared_) prepare();
-  // The texts in the order their names were claimed.
+  // In the order the names were claimed: pairs.csv (written a block at a
+  // time as it is made), documents.csv and index.html, or documents.csv alone.
+  const bool compared = results_->study().compared;
   std::vector<std::string*> texts{&documentsCsv_};
-  if (results_->study().compared) texts = {&pairsCsv_, &documentsCsv_, &indexPage_};
-  for (std::size_t i = 0; i < tables.outputs.size() && i < texts.size(); ++i) {
-    env.writeClaimed(tables.outputs[i], *texts[i], handles);
-    std::string().swap(*texts[i]);
+  if (compared) texts.push_back(&indexPage_);
+  std::size_t i = 0;
+  if (compared && i < tables.outputs.size()) {
+    env.writeClaimed(
+        tables.outputs[i++], [this](int fd) { return results_->writePairsCsv(fd); }, handles);
+  }
+  for (std::string* text : texts) {
+    if (i < tables.outputs.size()) env.writeClaimed(tables.outputs[i++], *text, handles);
+    std::string().swap(*text);
   }
 }
 

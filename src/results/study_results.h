@@ -41,7 +41,8 @@ class TStudyResults {
   TStudyResults(const TStudyResults&) = delete;
   TStudyResults& operator=(const TStudyResults&) = delete;
 
-  // Makes the two tables and the index page, which save() then only writes.
+  // Makes documents.csv and the index page, which save() then only writes;
+  // pairs.csv is made a block at a time as it is written.
   // It reads the study's objects and nothing else, so it may run while they
   // are saved on other threads.
   void prepare();
@@ -74,7 +75,6 @@ class TStudyResults {
   const TLeftOutChunks* leftOut_;
   std::unique_ptr<TResults> results_;
   bool prepared_ = false;
-  std::string pairsCsv_;
   std::string documentsCsv_;
   std::string indexPage_;
 };

@@ -75,6 +75,11 @@ void TEnvironment::writeClaimed(TClaimedOutput& output, std::string_view data,
   output.result = writeOutputFile(&handles, output.path, data, &inputs);
 }
 
+void TEnvironment::writeClaimed(TClaimedOutput& output, const TWriteBytes& write,
+                                TDirectoryHandles& handles) const {
+  output.result = writeOutputFile(&handles, output.path, write, &inputs);
+}
+
 bool TEnvironment::finishOutput(const TClaimedOutput& output) {
   ++outputsTried_;
   for (const std::string& path : output.renames) {

@@ -72,6 +72,9 @@ class TEnvironment {
   void claimOutput(TClaimedOutput& output);
   void writeClaimed(TClaimedOutput& output, std::string_view data,
                     TDirectoryHandles& handles) const;
+  // The same with the bytes that write gives, a block at a time.
+  void writeClaimed(TClaimedOutput& output, const TWriteBytes& write,
+                    TDirectoryHandles& handles) const;
   bool finishOutput(const TClaimedOutput& output);
   // Writes the lines of log to the settings' log file, renamed as saveOutput
   // does when an input stands there. Returns the path written, or empty when

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <numeric>
 #include <random>
 
@@ -63,6 +64,40 @@ TEST(Results, RanksManyPairsAsAStableSortWould) {
     });
     EXPECT_EQ(want, TResults(study).ranking()) << size << " pairs";
   }
+}
+
+// pairs.csv written a block at a time is the table made whole, for tables
+// of one block and of several; a write that fails says so.
+TEST(Results, WritesPairsCsvInBlocksAsTheWholeTable) {
+  std::mt19937 random(11);
+  for (const std::size_t size : {0u, 3u, 70000u}) {
+    TResultsStudy study;
+    study.documents = {{"/in/a long name, quoted.txt", 1, 1}, {"/in/b.txt", 1, 1}};
+    for (std::size_t i = 0; i < size; ++i) {
+      const auto common = static_cast<std::int32_t>(random() % 5000);
+      study.pairs.push_back({0, 1, 9000, 8000, common, static_cast<std::int32_t>(random() % 10001)});
+    }
+    const TResults results(study);
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(nullptr, file);
+    ASSERT_TRUE(results.writePairsCsv(fileno(file)));
+    std::string written;
+    std::rewind(file);
+    char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+      written.append(buffer, got);
+    }
+    std::fclose(file);
+    const std::string whole = results.pairsCsv();
+    EXPECT_EQ(whole.size(), written.size()) << size << " pairs";
+    EXPECT_TRUE(whole == written) << size << " pairs";
+    if (size == 70000) {
+      EXPECT_GT(whole.size(), std::size_t{2} << 20);
+    }
+  }
+  TResultsStudy study;
+  study.documents = {{"/in/a.txt", 1, 1}, {"/in/b.txt", 1, 1}};
+  EXPECT_FALSE(TResults(study).writePairsCsv(-1));
 }
 
 TEST(Results, ListsPairsAtOrAboveTheThresholdUpToTop) {
