@@ -28,6 +28,31 @@ TStringTable::TStringTable(std::size_t expected) {
   while (nextBlock_ < kLargestBlock && nextBlock_ < expected * 16) nextBlock_ *= 2;
 }
 
+namespace {
+// Copies n bytes, most texts being short: up to 32 bytes in two overlapping
+// moves of a fixed size rather than through a call.
+inline void copyText(char* to, const char* from, std::size_t n) {
+  const auto twice = [&](auto word) {
+    std::memcpy(to, from, sizeof word);
+    std::memcpy(to + n - sizeof word, from + n - sizeof word, sizeof word);
+  };
+  struct Sixteen {
+    char bytes[16];
+  };
+  if (n > 32) {
+    std::memcpy(to, from, n);
+  } else if (n >= 16) {
+    twice(Sixteen{});
+  } else if (n >= 8) {
+    twice(std::uint64_t{});
+  } else if (n >= 4) {
+    twice(std::uint32_t{});
+  } else {
+    for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+  }
+}
+}  // namespace
+
 const char* TStringTable::store(std::string_view text) {
   const std::size_t need = sizeof(std::uint32_t) + text.size();
   if (need > freeBytes_) {
@@ -39,7 +64,7 @@ const char* TStringTable::store(std::string_view text) {
   }
   const auto length = static_cast<std::uint32_t>(text.size());
   std::memcpy(free_, &length, sizeof length);
-  if (!text.empty()) std::memcpy(free_ + sizeof length, text.data(), text.size());
+  copyText(free_ + sizeof length, text.data(), text.size());
   const char* start = free_ + sizeof length;
   free_ += need;
   freeBytes_ -= need;

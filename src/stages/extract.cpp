@@ -316,7 +316,33 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
   // document at a time there. The lane is declared after what its tasks use,
   // so that it stops before they go.
   SpareIds spare;
+  // Interned pieces wait in jobs to be counted, their ids one after another
+  // in ids; they go to the lane together once they hold a few thousand ids,
+  // since waking the lane for each small document costs more than counting it.
+  struct CountJob {
+    TVocabulary* vocabulary;
+    std::uint32_t idCount;
+    std::size_t from;
+    std::size_t to;
+    bool first;
+    bool last;
+  };
+  constexpr std::size_t kHandedIds = std::size_t{1} << 14;
+  std::vector<CountJob> jobs;
   TTaskLane counting;
+  const auto handJobs = [&] {
+    if (jobs.empty()) return;
+    counting.hand([&counter, &spare, jobs = std::move(jobs), ids = std::move(ids)]() mutable {
+      for (const CountJob& job : jobs) {
+        if (job.first) job.vocabulary->beginCounting(counter, job.idCount);
+        job.vocabulary->countIds(ids.data() + job.from, job.to - job.from, counter, job.idCount);
+        if (job.last) job.vocabulary->endCounting(counter);
+      }
+      spare.giveBack(ids);
+    });
+    jobs.clear();
+    ids = spare.take();
+  };
   prepareAhead(
       workers, pieces.size(), ahead,
       [&](std::size_t, std::size_t p) {
@@ -336,6 +362,7 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
         if (doc && !doc->text().empty()) {
           if (cuts(doc)) {
             TVocabulary& vocabulary = *doc->vocabulary();
+            const std::size_t from = ids.size();
             TChunkDictionary::Batch pipeline(vocabulary.dictionary(), ids);
             list.intern(pipeline);
             pipeline.flush();
@@ -344,14 +371,8 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
             // The lane claims no memory of its own, which would stay with it
             // rather than serve this thread again.
             if (first && vocabulary.size() == 0) vocabulary.reserveEntries(words[piece.doc]);
-            counting.hand([&vocabulary, &counter, &spare, idCount, first, last = piece.last,
-                           ids = std::move(ids)]() mutable {
-              if (first) vocabulary.beginCounting(counter, idCount);
-              vocabulary.countIds(ids.data(), ids.size(), counter, idCount);
-              if (last) vocabulary.endCounting(counter);
-              spare.giveBack(ids);
-            });
-            ids = spare.take();
+            jobs.push_back({&vocabulary, idCount, from, ids.size(), first, piece.last});
+            if (ids.size() >= kHandedIds) handJobs();
           }
           list.clear();
           if (!piece.last) return;
@@ -365,6 +386,7 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
         logWarning("warning_chunks_not_extracted", path);
         if (files.remove(index)) logWarningWithProgress("file_removed_from_process", path);
       });
+  handJobs();
   counting.finish();
   std::vector<ChunkList>().swap(lists);
   // What the workers and the lane freed stays with their threads' memory
