@@ -1,6 +1,7 @@
 #include "results/html_text.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -94,6 +95,11 @@ std::string fourDecimals(std::int32_t tenThousandths) {
 }
 
 void appendFourDecimals(std::string& out, std::int32_t tenThousandths) {
+  char text[kFourDecimalsBytes];
+  out.append(text, writeFourDecimals(text, tenThousandths));
+}
+
+char* writeFourDecimals(char* out, std::int32_t tenThousandths) {
   const std::int64_t value = tenThousandths;
   std::uint64_t magnitude = value < 0 ? static_cast<std::uint64_t>(-value)
                                       : static_cast<std::uint64_t>(value);
@@ -109,7 +115,9 @@ void appendFourDecimals(std::string& out, std::int32_t tenThousandths) {
     magnitude /= 10;
   } while (magnitude != 0);
   if (value < 0) *--at = '-';
-  out.append(at, digits + sizeof digits);
+  const auto length = static_cast<std::size_t>(digits + sizeof digits - at);
+  std::memcpy(out, at, length);
+  return out + length;
 }
 
 void appendPageStart(std::string& out, std::string_view title, std::string_view css) {

@@ -19,6 +19,10 @@ std::string htmlText(std::string_view bytes);
 std::string fourDecimals(std::int32_t tenThousandths);
 // Appends fourDecimals(tenThousandths) to out.
 void appendFourDecimals(std::string& out, std::int32_t tenThousandths);
+// Writes fourDecimals(tenThousandths) at at, which has room for
+// kFourDecimalsBytes, and returns the end of what it wrote.
+constexpr std::size_t kFourDecimalsBytes = 16;
+char* writeFourDecimals(char* at, std::int32_t tenThousandths);
 
 // Appends the start of a self-contained page up to and including "<body>":
 // its title (escaped), a content security policy that allows nothing but the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "base/text_file.h"
 #include "results/csv_field.h"
@@ -94,38 +95,20 @@ std::int32_t TResults::thresholdOf(double setting) {
   return static_cast<std::int32_t>(std::llround(setting * 10000));
 }
 
-namespace {
-
-template <typename Integer>
-void appendNumber(std::string& out, Integer value) {
-  char digits[24];
-  const auto written = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, written.ptr);
-}
-
-}  // namespace
-
 std::string TResults::pairsCsv() const {
   std::string csv;
-  (void)formatPairsCsv(csv, SIZE_MAX, [](std::string&) { return true; });
+  (void)formatPairsCsv([&csv](std::string_view block) {
+    csv += block;
+    return true;
+  });
   return csv;
 }
 
 bool TResults::writePairsCsv(int fd) const {
-  constexpr std::size_t kBlock = std::size_t{1} << 20;
-  std::string block;
-  return formatPairsCsv(block, kBlock, [fd](std::string& out) {
-    const bool written = writeAll(fd, out);
-    out.clear();
-    return written;
-  });
+  return formatPairsCsv([fd](std::string_view block) { return writeAll(fd, block); });
 }
 
-bool TResults::formatPairsCsv(std::string& csv, std::size_t blockBytes,
-                              const std::function<bool(std::string&)>& flush) const {
-  csv +=
-      "rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2,"
-      "archive\n";
+bool TResults::formatPairsCsv(const std::function<bool(std::string_view)>& put) const {
   // Each document's path as a field, made once for all its pairs.
   std::vector<std::string> fields(study_.documents.size());
   std::size_t longest = 0;
@@ -133,31 +116,47 @@ bool TResults::formatPairsCsv(std::string& csv, std::size_t blockBytes,
     appendCsvField(fields[doc], study_.documents[doc].path);
     longest = std::max(longest, fields[doc].size());
   }
-  const std::size_t lineBytes = 2 * longest + 64;
-  csv.reserve(csv.size() + std::min(ranking_.size() * lineBytes,
-                                    blockBytes == SIZE_MAX ? SIZE_MAX : blockBytes + lineBytes));
+  // The lines are written into a block with room for the longest line past
+  // its end: a rank, two fields, three counts, three shares and the rest.
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  const std::size_t lineBytes = 24 + 2 * longest + 3 * 12 + 3 * kFourDecimalsBytes + 16;
+  std::string block(kBlock + lineBytes, '\0');
+  char* const begin = block.data();
+  constexpr std::string_view kHeader =
+      "rank,document1,document2,chunks1,chunks2,common,similarity,containment1,containment2,"
+      "archive\n";
+  std::memcpy(begin, kHeader.data(), kHeader.size());
+  char* at = begin + kHeader.size();
+  const auto number = [&at](auto value) {
+    at = std::to_chars(at, at + 24, value).ptr;
+  };
   for (std::size_t rank = 0; rank < ranking_.size(); ++rank) {
-    if (csv.size() >= blockBytes && !flush(csv)) return false;
+    if (static_cast<std::size_t>(at - begin) >= kBlock) {
+      if (!put(std::string_view(begin, static_cast<std::size_t>(at - begin)))) return false;
+      at = begin;
+    }
     const TResultsPair& pair = study_.pairs[ranking_[rank]];
-    appendNumber(csv, static_cast<std::uint64_t>(rank + 1));
-    csv += ',';
-    csv += fields[pair.doc1];
-    csv += ',';
-    csv += fields[pair.doc2];
+    number(static_cast<std::uint64_t>(rank + 1));
+    for (const std::string* field : {&fields[pair.doc1], &fields[pair.doc2]}) {
+      *at++ = ',';
+      std::memcpy(at, field->data(), field->size());
+      at += field->size();
+    }
     for (const std::int32_t count : {pair.chunks1, pair.chunks2, pair.common}) {
-      csv += ',';
-      appendNumber(csv, count);
+      *at++ = ',';
+      number(count);
     }
     for (const std::int32_t share : {pair.similarity, containment(pair.common, pair.chunks1),
                                      containment(pair.common, pair.chunks2)}) {
-      csv += ',';
-      appendFourDecimals(csv, share);
+      *at++ = ',';
+      at = writeFourDecimals(at, share);
     }
     const bool archive =
         study_.documents[pair.doc1].archive || study_.documents[pair.doc2].archive;
-    csv += archive ? ",1\n" : ",0\n";
+    std::memcpy(at, archive ? ",1\n" : ",0\n", 3);
+    at += 3;
   }
-  return csv.empty() || blockBytes == SIZE_MAX || flush(csv);
+  return at == begin || put(std::string_view(begin, static_cast<std::size_t>(at - begin)));
 }
 
 std::string TResults::documentsCsv() const {

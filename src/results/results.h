@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -67,10 +68,9 @@ class TResults {
   // Writes pairs.csv to fd a block at a time, so that a table of many pairs
   // is never held whole. False when a write failed.
   bool writePairsCsv(int fd) const;
-  // The lines of pairs.csv appended to out; whenever out holds blockBytes or
-  // more, flush(out) takes them (and empties out), and false from it stops.
-  bool formatPairsCsv(std::string& out, std::size_t blockBytes,
-                      const std::function<bool(std::string&)>& flush) const;
+  // The bytes of pairs.csv handed to put a block of about a megabyte at a
+  // time; false from put stops, and is returned.
+  bool formatPairsCsv(const std::function<bool(std::string_view)>& put) const;
   // documents.csv: a header line, then one line per document.
   std::string documentsCsv() const;
 
