@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <future>
 #include <iostream>
 #include <new>
 
@@ -297,12 +298,25 @@ bool TCollusion::saveStudy() {
   // written on the lane as soon as they are made; their log entries still
   // follow the vocabularies'. The lane is declared last so that it stops
   // before what its tasks use goes.
+  static const TPreProcDoc kNoRules;
+  const auto* preProcRules = dynamic_cast<const TPreProcDoc*>(preProc_.get());
+  const TPreProcDoc& rules = preProcRules ? *preProcRules : kNoRules;
   std::unique_ptr<TResultsTables> tables;
   TDirectoryHandles laneHandles;
+  // Whether the lane made the results, once it has tried.
+  std::promise<bool> resultsMade;
   std::unique_ptr<TTaskLane> lane;
   if (withResults && config.threadCount() > 1) {
     lane = std::make_unique<TTaskLane>();
-    lane->hand(makeResults);
+    lane->hand([&] {
+      try {
+        makeResults();
+      } catch (...) {
+        resultsMade.set_value(false);
+        throw;
+      }
+      resultsMade.set_value(true);
+    });
     if (!config.pairFiles) {
       tables = std::make_unique<TResultsTables>(TStudyResults::claimTables(config, *environment));
       lane->hand([&] { results_->writeTables(*environment, *tables, laneHandles); });
@@ -311,15 +325,16 @@ bool TCollusion::saveStudy() {
   const std::int32_t vocabularies = files_->saveVocabularies();
   const std::int32_t reports = config.pairFiles ? reports_->saveAll() : 0;
   if (lane) {
+    // While the lane writes the tables, this thread makes the first pair
+    // pages, which are only written (and logged) after the tables.
+    if (resultsMade.get_future().get()) results_->preparePairPages(rules);
     lane->finish();
   } else if (withResults) {
     makeResults();
   }
   bool resultsSaved = true;
   if (withResults) {
-    static const TPreProcDoc kNoRules;
-    const auto* rules = dynamic_cast<const TPreProcDoc*>(preProc_.get());
-    resultsSaved = results_->save(*environment, rules ? *rules : kNoRules, tables.get());
+    resultsSaved = results_->save(*environment, rules, tables.get());
     // Results that could not be written have nothing to show.
     if (!resultsSaved) results_.reset();
   }

@@ -110,6 +110,66 @@ void separateLeftOut(Traced& traced, const TLeftOutChunks& leftOut,
 
 }  // namespace
 
+// Makes the pair pages from the documents' files as stored, traced through
+// the study's rules. Documents of a few megabytes are traced once for all
+// their pairs; larger ones again for each, so that memory stays bounded.
+class TPairPageMaker {
+ public:
+  TPairPageMaker(const TConfig& config, const TFiles& files, const TLeftOutChunks* leftOut,
+                 const TResults& results, const TPreProcDoc& preProc)
+      : config_(config),
+        files_(files),
+        leftOut_(leftOut),
+        results_(results),
+        preProc_(preProc),
+        switches_{config.removePontuation, config.removeNumbers, config.lowerCase,
+                  config.removeStopWords} {
+    if (preProc.unicodeText()) unicode_ = std::make_unique<TUnicodeText>(preProc.unicodeSteps());
+  }
+
+  // The page of the pair at rank.
+  std::string page(std::uint32_t rank) {
+    const TResultsPair& pair = results_.pairAtRank(rank);
+    std::unique_ptr<Traced> own1, own2;
+    const Traced& first = trace(pair.doc1, own1);
+    const Traced& second = trace(pair.doc2, own2);
+    return pairPage(results_, rank, {first.raw, &first.chunks, &first.templateChunks},
+                    {second.raw, &second.chunks, &second.templateChunks});
+  }
+
+ private:
+  static constexpr std::size_t kCachedBytes = std::size_t{4} << 20;
+
+  const Traced& trace(std::uint32_t document, std::unique_ptr<Traced>& own) {
+    const auto found = cache_.find(document);
+    if (found != cache_.end()) return *found->second;
+    auto traced = std::make_unique<Traced>();
+    const TDoc& doc = *files_.get(static_cast<std::int32_t>(document));
+    if (readRawFile(doc.fullPath(), traced->raw)) {
+      const TOriginText origin = unicode_ ? TOriginText(traced->raw, *unicode_)
+                                          : TOriginText(traced->raw, switches_, preProc_.wordLists());
+      // A file changed since the study read it gets no highlights: its
+      // spans would point at the wrong bytes.
+      if (origin.text() == doc.text()) traced->chunks = origin.chunks(config_.gramsSize);
+    }
+    if (leftOut_ && !leftOut_->empty()) separateLeftOut(*traced, *leftOut_, files_.dictionary());
+    if (traced->raw.size() > kCachedBytes) {
+      own = std::move(traced);
+      return *own;
+    }
+    return *(cache_[document] = std::move(traced));
+  }
+
+  const TConfig& config_;
+  const TFiles& files_;
+  const TLeftOutChunks* leftOut_;
+  const TResults& results_;
+  const TPreProcDoc& preProc_;
+  const TPreProcSwitches switches_;
+  std::unique_ptr<TUnicodeText> unicode_;
+  std::map<std::uint32_t, std::unique_ptr<Traced>> cache_;
+};
+
 TStudyResults::TStudyResults(const TConfig& config, const TFiles& files, const TReports& reports,
                              const TLeftOutChunks* leftOut)
     : config_(config),
@@ -185,6 +245,20 @@ bool TStudyResults::save(TEnvironment& env, const TPreProcDoc& preProc, TResults
   return savePairPages(env, preProc) && ok;
 }
 
+void TStudyResults::preparePairPages(const TPreProcDoc& preProc) {
+  if (!results_->study().compared) return;
+  // Pages are kept up to a few megabytes in all; the rest are made when they
+  // are saved.
+  constexpr std::size_t kPreparedBytes = std::size_t{16} << 20;
+  pageMaker_ = std::make_unique<TPairPageMaker>(config_, files_, leftOut_, *results_, preProc);
+  std::size_t bytes = 0;
+  const std::uint32_t listed = results_->listedCount();
+  for (std::uint32_t rank = 1; rank <= listed && bytes < kPreparedBytes; ++rank) {
+    preparedPages_.push_back(pageMaker_->page(rank));
+    bytes += preparedPages_.back().size();
+  }
+}
+
 bool TStudyResults::savePairPages(TEnvironment& env, const TPreProcDoc& preProc) {
   const std::uint32_t listed = results_->listedCount();
   if (listed == 0) return true;
@@ -193,47 +267,25 @@ bool TStudyResults::savePairPages(TEnvironment& env, const TPreProcDoc& preProc)
     env.error("error_results_not_saved", folder);
     return false;
   }
-  const TPreProcSwitches switches{config_.removePontuation, config_.removeNumbers,
-                                  config_.lowerCase, config_.removeStopWords};
-  std::unique_ptr<TUnicodeText> unicode;
-  if (preProc.unicodeText()) unicode = std::make_unique<TUnicodeText>(preProc.unicodeSteps());
-  // Documents of a few megabytes are traced once for all their pairs;
-  // larger ones again for each, so that memory stays bounded.
-  constexpr std::size_t kCachedBytes = std::size_t{4} << 20;
-  std::map<std::uint32_t, std::unique_ptr<Traced>> cache;
-  const auto trace = [&](std::uint32_t document, std::unique_ptr<Traced>& own) -> const Traced& {
-    const auto found = cache.find(document);
-    if (found != cache.end()) return *found->second;
-    auto traced = std::make_unique<Traced>();
-    const TDoc& doc = *files_.get(static_cast<std::int32_t>(document));
-    if (readRawFile(doc.fullPath(), traced->raw)) {
-      const TOriginText origin = unicode ? TOriginText(traced->raw, *unicode)
-                                         : TOriginText(traced->raw, switches, preProc.wordLists());
-      // A file changed since the study read it gets no highlights: its
-      // spans would point at the wrong bytes.
-      if (origin.text() == doc.text()) traced->chunks = origin.chunks(config_.gramsSize);
-    }
-    if (leftOut_ && !leftOut_->empty()) separateLeftOut(*traced, *leftOut_, files_.dictionary());
-    if (traced->raw.size() > kCachedBytes) {
-      own = std::move(traced);
-      return *own;
-    }
-    return *(cache[document] = std::move(traced));
-  };
+  if (!pageMaker_) {
+    pageMaker_ = std::make_unique<TPairPageMaker>(config_, files_, leftOut_, *results_, preProc);
+  }
   bool ok = true;
   for (std::uint32_t rank = 1; rank <= listed; ++rank) {
-    const TResultsPair& pair = results_->pairAtRank(rank);
-    std::unique_ptr<Traced> own1, own2;
-    const Traced& first = trace(pair.doc1, own1);
-    const Traced& second = trace(pair.doc2, own2);
+    std::string page;
+    if (rank <= preparedPages_.size()) {
+      page.swap(preparedPages_[rank - 1]);
+    } else {
+      page = pageMaker_->page(rank);
+    }
     const std::string name = std::to_string(rank) + ".html";
-    if (!env.saveOutput(folder, name, ".html",
-                        pairPage(*results_, rank, {first.raw, &first.chunks, &first.templateChunks},
-                                 {second.raw, &second.chunks, &second.templateChunks}))) {
+    if (!env.saveOutput(folder, name, ".html", page)) {
       env.error("error_results_not_saved", joinPath(folder, name));
       ok = false;
     }
   }
+  pageMaker_.reset();
+  preparedPages_.clear();
   return ok;
 }
 

@@ -10,6 +10,7 @@ struct TConfig;
 class TDirectoryHandles;
 class TFiles;
 class TLeftOutChunks;
+class TPairPageMaker;
 class TPreProcDoc;
 class TReports;
 class TResults;
@@ -55,6 +56,12 @@ class TStudyResults {
   // the log, so it may run while other outputs are saved.
   void writeTables(const TEnvironment& env, TResultsTables& tables, TDirectoryHandles& handles);
 
+  // Makes the first pair pages ahead of save(), up to a few megabytes of
+  // them; save() then only writes them. It reads the study's objects and the
+  // documents' files, and nothing else, so it may run while other outputs are
+  // written.
+  void preparePairPages(const TPreProcDoc& preProc);
+
   // Writes the folder's files through env, the pair pages from the documents'
   // files as stored, traced through preProc's rules; tables, when given, are
   // the tables and index page claimed and written already, which are then
@@ -77,4 +84,6 @@ class TStudyResults {
   bool prepared_ = false;
   std::string documentsCsv_;
   std::string indexPage_;
+  std::unique_ptr<TPairPageMaker> pageMaker_;
+  std::vector<std::string> preparedPages_;
 };
