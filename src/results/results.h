@@ -68,9 +68,6 @@ class TResults {
   // Writes pairs.csv to fd a block at a time, so that a table of many pairs
   // is never held whole. False when a write failed.
   bool writePairsCsv(int fd) const;
-  // The bytes of pairs.csv handed to put a block of about a megabyte at a
-  // time; false from put stops, and is returned.
-  bool formatPairsCsv(const std::function<bool(std::string_view)>& put) const;
   // documents.csv: a header line, then one line per document.
   std::string documentsCsv() const;
 
@@ -83,6 +80,10 @@ class TResults {
   static std::int32_t thresholdOf(double setting);
 
  private:
+  // The bytes of pairs.csv handed to put a block of about a megabyte at a
+  // time; false from put stops, and is returned.
+  bool formatPairsCsv(const std::function<bool(std::string_view)>& put) const;
+
   TResultsStudy study_;
   std::vector<std::uint32_t> ranking_;
   std::uint32_t listed_ = 0;

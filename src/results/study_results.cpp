@@ -209,17 +209,17 @@ void TStudyResults::writeTables(const TEnvironment& env, TResultsTables& tables,
   // In the order the names were claimed: pairs.csv (written a block at a
   // time as it is made), documents.csv and index.html, or documents.csv alone.
   const bool compared = results_->study().compared;
-  std::vector<std::string*> texts{&documentsCsv_};
-  if (compared) texts.push_back(&indexPage_);
-  std::size_t i = 0;
-  if (compared && i < tables.outputs.size()) {
+  std::size_t next = 0;
+  const auto writeText = [&](std::string& text) {
+    if (next < tables.outputs.size()) env.writeClaimed(tables.outputs[next++], text, handles);
+    std::string().swap(text);
+  };
+  if (compared && next < tables.outputs.size()) {
     env.writeClaimed(
-        tables.outputs[i++], [this](int fd) { return results_->writePairsCsv(fd); }, handles);
+        tables.outputs[next++], [this](int fd) { return results_->writePairsCsv(fd); }, handles);
   }
-  for (std::string* text : texts) {
-    if (i < tables.outputs.size()) env.writeClaimed(tables.outputs[i++], *text, handles);
-    std::string().swap(*text);
-  }
+  writeText(documentsCsv_);
+  if (compared) writeText(indexPage_);
 }
 
 bool TStudyResults::save(TEnvironment& env, const TPreProcDoc& preProc, TResultsTables* tables) {
@@ -246,13 +246,13 @@ bool TStudyResults::save(TEnvironment& env, const TPreProcDoc& preProc, TResults
 }
 
 void TStudyResults::preparePairPages(const TPreProcDoc& preProc) {
-  if (!results_->study().compared) return;
+  const std::uint32_t listed = results_->listedCount();
+  if (!results_->study().compared || listed == 0) return;
   // Pages are kept up to a few megabytes in all; the rest are made when they
   // are saved.
   constexpr std::size_t kPreparedBytes = std::size_t{16} << 20;
   pageMaker_ = std::make_unique<TPairPageMaker>(config_, files_, leftOut_, *results_, preProc);
   std::size_t bytes = 0;
-  const std::uint32_t listed = results_->listedCount();
   for (std::uint32_t rank = 1; rank <= listed && bytes < kPreparedBytes; ++rank) {
     preparedPages_.push_back(pageMaker_->page(rank));
     bytes += preparedPages_.back().size();
@@ -260,6 +260,9 @@ void TStudyResults::preparePairPages(const TPreProcDoc& preProc) {
 }
 
 bool TStudyResults::savePairPages(TEnvironment& env, const TPreProcDoc& preProc) {
+  // What preparePairPages made is let go of however this ends.
+  std::unique_ptr<TPairPageMaker> maker = std::move(pageMaker_);
+  std::vector<std::string> prepared = std::move(preparedPages_);
   const std::uint32_t listed = results_->listedCount();
   if (listed == 0) return true;
   const std::string folder = joinPath(config_.dirResults, "pairs");
@@ -267,16 +270,16 @@ bool TStudyResults::savePairPages(TEnvironment& env, const TPreProcDoc& preProc)
     env.error("error_results_not_saved", folder);
     return false;
   }
-  if (!pageMaker_) {
-    pageMaker_ = std::make_unique<TPairPageMaker>(config_, files_, leftOut_, *results_, preProc);
+  if (!maker) {
+    maker = std::make_unique<TPairPageMaker>(config_, files_, leftOut_, *results_, preProc);
   }
   bool ok = true;
   for (std::uint32_t rank = 1; rank <= listed; ++rank) {
     std::string page;
-    if (rank <= preparedPages_.size()) {
-      page.swap(preparedPages_[rank - 1]);
+    if (rank <= prepared.size()) {
+      page.swap(prepared[rank - 1]);
     } else {
-      page = pageMaker_->page(rank);
+      page = maker->page(rank);
     }
     const std::string name = std::to_string(rank) + ".html";
     if (!env.saveOutput(folder, name, ".html", page)) {
@@ -284,8 +287,6 @@ bool TStudyResults::savePairPages(TEnvironment& env, const TPreProcDoc& preProc)
       ok = false;
     }
   }
-  pageMaker_.reset();
-  preparedPages_.clear();
   return ok;
 }
 

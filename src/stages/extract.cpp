@@ -102,7 +102,7 @@ void cutChunks(std::string_view text, std::size_t from, std::size_t to, std::siz
   // A short window is a chunk only where it holds the whole text.
   if (held < n && from != 0) return;
   std::size_t front = 0;
-  // The ring index after k, and the one n - 1 places on (the window's last).
+  // The ring index after k.
   const auto after = [n](std::size_t k) { return k + 1 == n ? 0 : k + 1; };
   while (held > 0) {
     // Words separated by single blanks already stand in the text as the
