@@ -84,6 +84,9 @@ void TStringTable::rebuildIndex() {
 
 void TStringTable::reserve(std::size_t count) {
   if (count > starts_.capacity()) starts_.reserve(count);
+}
+
+void TStringTable::reserveLookups(std::size_t count) {
   if (slots_.empty() || count <= limit_) return;
   std::size_t capacity = slots_.size();
   while (count > capacity / 4 * 3) capacity *= 2;

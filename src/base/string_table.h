@@ -30,11 +30,17 @@ class TStringTable {
   // The id of text, or kNone when it was never added. Without the look-up
   // index (see dropIndex) every text is compared in turn.
   std::uint32_t find(std::string_view text) const;
-  // Makes room for count texts in all, so that adding them never grows the
-  // table: growing holds the old and the new look-up index at once, at a
-  // moment when much else is held too. A table sized here may fill its
-  // index to three quarters rather than half.
+  // Makes room for count texts in all where each text is found by its id, so
+  // that adding them never moves that list; its memory is claimed only as
+  // texts come.
   void reserve(std::size_t count);
+  // Sizes the look-up index for count texts in all, so that adding them never
+  // grows it on the way. An index sized here may fill to three quarters
+  // rather than half. Called with what the next batch of texts could add
+  // (rather than once with an upper bound for all of them), it grows in
+  // steps that follow the texts actually held: every slot is cleared when
+  // made, which costs time and memory for each slot whether used or not.
+  void reserveLookups(std::size_t count);
   // Frees the look-up index, the larger part of a large table, once the
   // caller has no more texts to look up; texts and ids stay. The next
   // intern builds the index again.

@@ -57,7 +57,9 @@ bool readRawFile(const std::string& path, std::string& text) {
     return false;
   }
   std::string buffer;
-  if (st.st_size > 0) buffer.reserve(static_cast<std::size_t>(st.st_size));
+  // One byte more than the file, so that a caller who ends the text with a
+  // line break does not move it all to a larger buffer.
+  if (st.st_size > 0) buffer.reserve(static_cast<std::size_t>(st.st_size) + 1);
   char chunk[1 << 16];
   for (;;) {
     const ssize_t got = ::read(fd, chunk, sizeof chunk);

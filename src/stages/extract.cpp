@@ -58,15 +58,23 @@ std::size_t countWords(std::string_view text) {
   return words + static_cast<std::size_t>(inWord);
 }
 
-// Sizes the dictionary and the counter for every chunk the documents could
-// add, words counting for chunks, so that neither grows while much else is
-// held; they claim memory from the system only as chunks come.
+// Sizes the dictionary's list of chunks and the counter for every chunk the
+// documents could add, words counting for chunks, so that neither moves while
+// much else is held; they claim memory from the system only as chunks come.
 void makeRoomForChunks(TChunkDictionary& dictionary, TChunkCounter& counter,
                        const std::vector<std::size_t>& words) {
   std::size_t chunks = dictionary.size();
   for (const std::size_t w : words) chunks += w;
   dictionary.reserve(chunks);
   counter.reserve(chunks);
+}
+
+// Sizes the dictionary's look-up index for the chunks one more document of
+// this many words could add. Documents share many chunks, so the index is
+// sized for what it holds so far rather than for every chunk of the study:
+// each of its slots is cleared, and so touched, when made.
+void makeRoomForDocument(TChunkDictionary& dictionary, std::size_t words) {
+  dictionary.reserveLookups(dictionary.size() + words);
 }
 
 // Hands the chunks of text, gramsSize words each, to sink in text order:
@@ -245,13 +253,15 @@ std::int32_t TExtractGrams::run(TFiles& files) {
   std::int32_t size = files.count();
   // One counter serves every document and is freed when the run ends.
   TChunkCounter counter;
+  // The words of each document still listed.
+  std::vector<std::size_t> words;
   if (gramsSize_ > 0) {
-    std::vector<std::size_t> words;
     for (std::int32_t i = 0; i < size; ++i) words.push_back(countWords(files.get(i)->text()));
     makeRoomForChunks(files.dictionary(), counter, words);
   }
   for (std::int32_t i = 0; i < size;) {
     TDoc* doc = files.get(i);
+    if (gramsSize_ > 0) makeRoomForDocument(files.dictionary(), words[static_cast<std::size_t>(i)]);
     if (extractDocument(doc, counter) >= 0) {
       if (releaseTexts_) doc->releaseText();
       ++i;
@@ -262,6 +272,7 @@ std::int32_t TExtractGrams::run(TFiles& files) {
     logWarning("warning_chunks_not_extracted", path);
     if (files.remove(i)) {
       --size;
+      if (!words.empty()) words.erase(words.begin() + i);
       logWarningWithProgress("file_removed_from_process", path);
     }
   }
@@ -283,8 +294,9 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
       if (docs[k]) words[k] = countWords(docs[k]->text());
     });
   }
-  // The room is made when the first piece is interned, so that the workers
-  // cut the first pieces meanwhile: a large index takes a while to clear.
+  // The room is made when the first piece is interned, and the look-up
+  // index grows when a document's first piece is, so that the workers cut
+  // pieces meanwhile: a large index takes a while to clear.
   bool roomMade = gramsSize_ <= 0;
   const auto cuts = [&](const TDoc* doc) {
     return doc && !doc->text().empty() && gramsSize_ > 0 && doc->vocabulary();
@@ -362,6 +374,7 @@ std::int32_t TExtractGrams::runOnThreads(TFiles& files) {
         if (doc && !doc->text().empty()) {
           if (cuts(doc)) {
             TVocabulary& vocabulary = *doc->vocabulary();
+            if (piece.from == 0) makeRoomForDocument(vocabulary.dictionary(), words[piece.doc]);
             const std::size_t from = ids.size();
             TChunkDictionary::Batch pipeline(vocabulary.dictionary(), ids);
             list.intern(pipeline);

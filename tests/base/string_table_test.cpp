@@ -54,3 +54,25 @@ TEST(StringTable, GrowsAndKeepsEveryText) {
                    });
   EXPECT_EQ(std::vector<std::string_view>(texts.begin(), texts.end()), visited);
 }
+
+// An index sized step by step for what each step could add fills to three
+// quarters between its growths; every text is still found, and ids stay
+// those of first sight, also when the index was dropped and is built again.
+TEST(StringTable, IndexSizedStepByStepFindsEveryText) {
+  TStringTable table(4);
+  std::vector<std::string> texts;
+  for (const std::size_t step : {1u, 700u, 3000u, 8587u, 12288u}) {
+    table.reserveLookups(table.size() + step);
+    for (std::size_t k = 0; k < step; ++k) {
+      texts.push_back("t" + std::to_string(texts.size()));
+      ASSERT_EQ(texts.size() - 1, table.intern(texts.back()));
+      ASSERT_EQ(texts.size() / 2, table.intern(texts[texts.size() / 2]));
+    }
+  }
+  for (std::size_t i = 0; i < texts.size(); ++i) ASSERT_EQ(i, table.find(texts[i])) << i;
+  EXPECT_EQ(TStringTable::kNone, table.find("t-1"));
+  table.dropIndex();
+  table.reserveLookups(table.size() + 5);
+  EXPECT_EQ(texts.size(), table.intern("new"));
+  EXPECT_EQ(7u, table.intern("t7"));
+}
