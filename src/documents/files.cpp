@@ -156,10 +156,10 @@ std::int32_t TFiles::saveVocabulariesOnThreads(const std::string& directory, std
   std::vector<TDirectoryHandles> handles(workers);
   runOnWorkers(workers, docs_.size(), [&](std::size_t worker, std::size_t i) {
     TVocabularyScratch& scratch = scratches[worker];
-    std::string& text = scratch.text();
-    text.clear();
-    docs_[i]->vocabulary()->appendFileText(text, scratch);
-    environment->writeClaimed(outputs[i], text, handles[worker]);
+    const TVocabulary& vocabulary = *docs_[i]->vocabulary();
+    environment->writeClaimed(
+        outputs[i], [&](int fd) { return vocabulary.writeFileText(fd, scratch); },
+        handles[worker]);
   });
   showProgress("Saving vocabularies", count(), count());
   std::int32_t saved = 0;

@@ -388,25 +388,80 @@ std::size_t TVocabulary::placeEntries(TVocabularyScratch::Buffers& b) const {
   return bytes;
 }
 
-void TVocabulary::writeEntries(const TVocabularyScratch::Buffers& b, std::size_t bytes,
-                               std::string& out) const {
-  const std::size_t n = ids_.size();
-  // A chunk of up to sixteen bytes is written back from its sort keys; longer
-  // ones are read from the dictionary in sorted order, that is from all over
-  // it, so each is asked for a few entries ahead. Both kinds of copy move a
-  // whole sixteen bytes at a time, hence the room left after the text.
-  constexpr std::size_t kSlack = 16;
-  const std::size_t start = out.size();
-  out.resize(start + bytes + kSlack);
-  char* p = out.data() + start;
+namespace {
+
+// Where writeEntries puts the file's bytes. begin() is where they start;
+// room(p, n) gives where to go on with room for n bytes from there (p itself,
+// or the start of the buffer once the bytes before p are handed on), or
+// nullptr when they could not be; finish(p) hands on the bytes before p.
+
+// The whole file appended to a string, sized for it at once.
+class WholeText {
+ public:
+  // bytes: the file's size; room is left after it for writes that overshoot.
+  WholeText(std::string& out, std::size_t bytes, std::size_t overshoot)
+      : out_(out), start_(out.size()) {
+    out_.resize(start_ + bytes + overshoot);
+  }
+  char* begin() { return out_.data() + start_; }
+  char* room(char* p, std::size_t) { return p; }
+  bool finish(char* p) {
+    out_.resize(static_cast<std::size_t>(p - out_.data()));
+    return true;
+  }
+
+ private:
+  std::string& out_;
+  std::size_t start_;
+};
+
+// The file written to a descriptor through a block that stays in cache.
+class BlockWriter {
+ public:
+  BlockWriter(int fd, std::string& block) : fd_(fd), block_(block) {
+    if (block_.size() < kBlock) block_.resize(kBlock);
+  }
+  char* begin() { return block_.data(); }
+  char* room(char* p, std::size_t n) {
+    if (static_cast<std::size_t>(block_.data() + block_.size() - p) >= n) return p;
+    if (!finish(p)) return nullptr;
+    if (block_.size() < n) block_.resize(n);  // one very long chunk
+    return block_.data();
+  }
+  bool finish(char* p) {
+    return writeAll(fd_, std::string_view(block_.data(),
+                                          static_cast<std::size_t>(p - block_.data())));
+  }
+
+ private:
+  static constexpr std::size_t kBlock = std::size_t{1} << 18;
+  int fd_;
+  std::string& block_;
+};
+
+// A chunk of up to sixteen bytes is written back from its sort keys, and a
+// count's padded text from its whole array: both moves are of a fixed size
+// and may overshoot the bytes that count by this much.
+constexpr std::size_t kOvershoot = 16;
+
+}  // namespace
+
+template <typename Sink>
+bool TVocabulary::writeEntries(const TVocabularyScratch::Buffers& b, Sink& sink) {
+  const std::size_t n = b.entries.size();
+  // Longer chunks are read from the dictionary in sorted order, that is from
+  // all over it, so each is asked for a few entries ahead.
   constexpr std::size_t kAhead = 16;
+  char* p = sink.begin();
   for (std::size_t k = 0; k < n; ++k) {
     const SortEntry& e = b.entries[k];
     if (k + kAhead < n && b.entries[k + kAhead].length > 16) {
       __builtin_prefetch(b.entries[k + kAhead].text);
     }
-    if (k != 0) *p++ = '\n';
     const CountText& t = b.texts[e.rank];
+    p = sink.room(p, 1 + sizeof t.text + std::max<std::size_t>(e.length, kOvershoot));
+    if (!p) return false;
+    if (k != 0) *p++ = '\n';
     std::memcpy(p, t.text, sizeof t.text);
     p += t.length;
     if (e.length <= 16) {
@@ -419,15 +474,24 @@ void TVocabulary::writeEntries(const TVocabularyScratch::Buffers& b, std::size_t
     }
     p += e.length;
   }
-  out.resize(start + bytes);
+  return sink.finish(p);
 }
 
 void TVocabulary::appendFileText(std::string& out, TVocabularyScratch& scratch) const {
   if (ids_.empty()) return;
   TVocabularyScratch::Buffers& buffers = *scratch.buffers_;
   rankCounts(buffers);
-  const std::size_t bytes = placeEntries(buffers);
-  writeEntries(buffers, bytes, out);
+  WholeText sink(out, placeEntries(buffers), kOvershoot);
+  (void)writeEntries(buffers, sink);
+}
+
+bool TVocabulary::writeFileText(int fd, TVocabularyScratch& scratch) const {
+  if (ids_.empty()) return true;
+  TVocabularyScratch::Buffers& buffers = *scratch.buffers_;
+  rankCounts(buffers);
+  (void)placeEntries(buffers);
+  BlockWriter sink(fd, buffers.text);
+  return writeEntries(buffers, sink);
 }
 
 std::string TVocabulary::fileText() const {

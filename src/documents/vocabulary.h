@@ -103,6 +103,9 @@ class TVocabulary {
   // Appends the bytes saveToFile writes to out.
   void appendFileText(std::string& out, TVocabularyScratch& scratch) const;
   std::string fileText() const;
+  // Writes the bytes saveToFile writes to fd, a block at a time, so that a
+  // large file is never held whole. Returns false when a write fails.
+  bool writeFileText(int fd, TVocabularyScratch& scratch) const;
 
  private:
   std::int32_t countAt(std::size_t i) const { return counts_.empty() ? 1 : counts_[i]; }
@@ -110,13 +113,14 @@ class TVocabulary {
   std::int64_t indexOf(std::uint32_t id) const;
   // Builds the lookup table for the current entries.
   void index() const;
-  // The three phases of writing the file: rank the distinct counts by their
-  // padded text, place the entries by rank and chunk (returns the file's
-  // size), write them out.
+  // The first two phases of writing the file: rank the distinct counts by
+  // their padded text, then place the entries by rank and chunk (returns the
+  // file's size). The entries are then written out in place order.
   void rankCounts(TVocabularyScratch::Buffers& buffers) const;
   std::size_t placeEntries(TVocabularyScratch::Buffers& buffers) const;
-  void writeEntries(const TVocabularyScratch::Buffers& buffers, std::size_t bytes,
-                    std::string& out) const;
+  // Writes the placed entries through sink (see vocabulary.cpp).
+  template <typename Sink>
+  static bool writeEntries(const TVocabularyScratch::Buffers& buffers, Sink& sink);
 
   std::unique_ptr<TChunkDictionary> ownDictionary_;
   TChunkDictionary* dictionary_;

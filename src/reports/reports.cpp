@@ -191,10 +191,10 @@ std::int32_t TReports::saveAllOnThreads(std::size_t workers) {
       }
       const std::size_t i = written.withPair[k];
       TVocabularyScratch& scratch = scratches[worker];
-      std::string& text = scratch.text();
-      text.clear();
-      reports_[written.begin + i]->commonVocabulary()->appendFileText(text, scratch);
-      environment->writeClaimed(written.pairs[i], text, handles[worker]);
+      const TVocabulary& vocabulary = *reports_[written.begin + i]->commonVocabulary();
+      environment->writeClaimed(
+          written.pairs[i], [&](int fd) { return vocabulary.writeFileText(fd, scratch); },
+          handles[worker]);
     });
     if (pending) saved += finish(written);
     pending = !next.reports.empty();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -205,4 +208,27 @@ TEST_F(VocabularySave, WritesReplacesAndFailsWithoutADirectory) {
   EXPECT_EQ(-1, v.saveToFile(path("missing/v.voc"), scratch));
   EXPECT_EQ(-1, v.saveToFile("", scratch));
   EXPECT_EQ(1, v.size());
+}
+
+// Written a block at a time, the file is the whole file's bytes: with no
+// entry, across many blocks, and with a chunk longer than a block.
+TEST_F(VocabularySave, WritesInBlocksTheBytesOfTheWholeFile) {
+  TVocabulary empty;
+  TVocabulary many;
+  for (int i = 0; i < 40000; ++i) addTimes(many, "chunk " + std::to_string(i * 7919), 1 + i % 3);
+  TVocabulary longOne;
+  addTimes(longOne, "b", 2);
+  longOne.addChunk(std::string(300000, 'a') + " z");
+  longOne.addChunk("c c c c c c c c c c");
+  TVocabularyScratch scratch;
+  for (const TVocabulary* v : {&empty, &many, &longOne, &many}) {
+    const std::string file = path("blocks.voc");
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(v->writeFileText(fd, scratch));
+    ::close(fd);
+    EXPECT_EQ(v->fileText(), read(file)) << v->size() << " entries";
+  }
+  EXPECT_GT(many.fileText().size(), std::size_t{1} << 19);
+  EXPECT_FALSE(many.writeFileText(-1, scratch));
 }
