@@ -429,8 +429,8 @@ class BlockWriter {
     return block_.data();
   }
   bool finish(char* p) {
-    return writeAll(fd_, std::string_view(block_.data(),
-                                          static_cast<std::size_t>(p - block_.data())));
+    return writeAll(fd_,
+                    std::string_view(block_.data(), static_cast<std::size_t>(p - block_.data())));
   }
 
  private:
