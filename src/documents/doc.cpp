@@ -35,23 +35,27 @@ std::string_view TDoc::stem() const { return stemOf(fileName_); }
 bool TDoc::exists() const { return pathExists(fullPath()); }
 
 bool TDoc::loadText() {
-  if (fileName_.empty() || directory_.empty()) return false;
-  const std::string path = fullPath();
+  const TRead outcome = readText();
+  warnUnread(outcome);
+  return outcome == TRead::kRead;
+}
+
+TDoc::TRead TDoc::readText() {
+  if (fileName_.empty() || directory_.empty()) return TRead::kUnnamed;
   std::string content;
-  if (!readTextFile(path, content)) {
-    logWarning("warning_file_not_found", path);
-    return false;
-  }
+  if (!readTextFile(fullPath(), content)) return TRead::kNotFound;
   text_.clear();
-  if (content.empty()) {
-    logWarning("warning_empty_File", path);
-    return false;
-  }
+  if (content.empty()) return TRead::kEmpty;
   // Read line by line, every line is kept with a "\n" after it, the last one
   // too: a final line break therefore leaves the text ending in two.
   content.push_back('\n');
   text_ = std::move(content);
-  return true;
+  return TRead::kRead;
+}
+
+void TDoc::warnUnread(TRead outcome) const {
+  if (outcome == TRead::kNotFound) logWarning("warning_file_not_found", fullPath());
+  if (outcome == TRead::kEmpty) logWarning("warning_empty_File", fullPath());
 }
 
 bool TDoc::saveVocabulary(const std::string& targetDirectory) const {

@@ -58,6 +58,12 @@ class TDoc {
   // on, for a file that cannot be read (warning_file_not_found) or holds no
   // byte (warning_empty_File).
   [[nodiscard]] bool loadText();
+  // What reading the file came to.
+  enum class TRead { kRead, kUnnamed, kNotFound, kEmpty };
+  // loadText without its warning, which warnUnread then logs: files may then
+  // be read on several threads, and their warnings logged in order.
+  [[nodiscard]] TRead readText();
+  void warnUnread(TRead outcome) const;
 
   // Writes the vocabulary file into targetDirectory under the stem with
   // ".voc". Returns false for an empty directory or a failed write.

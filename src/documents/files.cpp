@@ -80,9 +80,28 @@ std::int32_t TFiles::addFromFolder(const TParamFile& map, std::string_view folde
 
 std::int32_t TFiles::loadTexts() {
   if (!docs_.empty()) {
-    for (std::int32_t i = 0; i < count();) {
+    // With threads, the files are read on the workers first; the warnings
+    // and removals then follow in document order, as they do one by one.
+    const std::size_t workers =
+        environment && environment->config
+            ? static_cast<std::size_t>(environment->config->threadCount())
+            : 1;
+    std::vector<TDoc::TRead> outcomes;
+    if (workers > 1 && docs_.size() > 1) {
+      outcomes.resize(docs_.size());
+      runOnWorkers(workers, docs_.size(),
+                   [&](std::size_t, std::size_t i) { outcomes[i] = docs_[i]->readText(); });
+    }
+    for (std::int32_t i = 0, k = 0; i < count(); ++k) {
       TDoc* doc = get(i);
-      if (doc->loadText()) {
+      bool loaded = false;
+      if (outcomes.empty()) {
+        loaded = doc->loadText();
+      } else {
+        doc->warnUnread(outcomes[static_cast<std::size_t>(k)]);
+        loaded = outcomes[static_cast<std::size_t>(k)] == TDoc::TRead::kRead;
+      }
+      if (loaded) {
         ++i;
         continue;
       }
