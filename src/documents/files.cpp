@@ -94,14 +94,10 @@ std::int32_t TFiles::loadTexts() {
     }
     for (std::int32_t i = 0, k = 0; i < count(); ++k) {
       TDoc* doc = get(i);
-      bool loaded = false;
-      if (outcomes.empty()) {
-        loaded = doc->loadText();
-      } else {
-        doc->warnUnread(outcomes[static_cast<std::size_t>(k)]);
-        loaded = outcomes[static_cast<std::size_t>(k)] == TDoc::TRead::kRead;
-      }
-      if (loaded) {
+      const TDoc::TRead outcome =
+          outcomes.empty() ? doc->readText() : outcomes[static_cast<std::size_t>(k)];
+      doc->warnUnread(outcome);
+      if (outcome == TDoc::TRead::kRead) {
         ++i;
         continue;
       }

@@ -390,6 +390,11 @@ std::size_t TVocabulary::placeEntries(TVocabularyScratch::Buffers& b) const {
 
 namespace {
 
+// A chunk of up to sixteen bytes is written back from its sort keys, and a
+// count's padded text from its whole array: both moves are of a fixed size
+// and may overshoot the bytes that count by this much.
+constexpr std::size_t kOvershoot = 16;
+
 // Where writeEntries puts the file's bytes. begin() is where they start;
 // room(p, n) gives where to go on with room for n bytes from there (p itself,
 // or the start of the buffer once the bytes before p are handed on), or
@@ -399,9 +404,8 @@ namespace {
 class WholeText {
  public:
   // bytes: the file's size; room is left after it for writes that overshoot.
-  WholeText(std::string& out, std::size_t bytes, std::size_t overshoot)
-      : out_(out), start_(out.size()) {
-    out_.resize(start_ + bytes + overshoot);
+  WholeText(std::string& out, std::size_t bytes) : out_(out), start_(out.size()) {
+    out_.resize(start_ + bytes + kOvershoot);
   }
   char* begin() { return out_.data() + start_; }
   char* room(char* p, std::size_t) { return p; }
@@ -438,11 +442,6 @@ class BlockWriter {
   int fd_;
   std::string& block_;
 };
-
-// A chunk of up to sixteen bytes is written back from its sort keys, and a
-// count's padded text from its whole array: both moves are of a fixed size
-// and may overshoot the bytes that count by this much.
-constexpr std::size_t kOvershoot = 16;
 
 }  // namespace
 
@@ -481,7 +480,7 @@ void TVocabulary::appendFileText(std::string& out, TVocabularyScratch& scratch) 
   if (ids_.empty()) return;
   TVocabularyScratch::Buffers& buffers = *scratch.buffers_;
   rankCounts(buffers);
-  WholeText sink(out, placeEntries(buffers), kOvershoot);
+  WholeText sink(out, placeEntries(buffers));
   (void)writeEntries(buffers, sink);
 }
 
